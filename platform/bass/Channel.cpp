@@ -1,0 +1,228 @@
+#include "Channel.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace melvane::bass {
+
+namespace {
+constexpr std::size_t kMaxInputChunk = 4096;
+}
+
+Channel::Channel(ChannelKind kind, std::unique_ptr<AudioSource> source, ModuleSource *module, int outputRate,
+                 std::size_t bufferFrames, bool floatData, MixSequence &mix)
+    : m_kind(kind), m_source(std::move(source)), m_module(module), m_outputRate(outputRate),
+      m_sourceRate(m_source->sampleRate()), m_dataChannels(m_source->channels() == 1 ? 1 : 2), m_floatData(floatData),
+      m_mix(mix), m_sourceBuffer(kMaxInputChunk * 2),
+      m_ring(std::max(bufferFrames, 2 * kMixBlock) + 3 * kMixBlock + 8192),
+      m_fillTarget(std::max(bufferFrames, 2 * kMixBlock)), m_mixBuffer(kMixBlock * 2),
+      m_history(new std::atomic<float>[kHistoryFrames * 2])
+{
+    for (std::size_t i = 0; i < kHistoryFrames * 2; ++i)
+        m_history[i].store(0.0f, std::memory_order_relaxed);
+    setRate(m_sourceRate);
+}
+
+std::size_t Channel::inputChunkFor(int rate) const
+{
+    // About one mixing block of output per chunk, whatever the rate.
+    const double frames = static_cast<double>(kMixBlock) * rate / m_outputRate;
+    return std::clamp<std::size_t>(static_cast<std::size_t>(frames), 1, kMaxInputChunk);
+}
+
+bool Channel::setRate(int rate)
+{
+    std::lock_guard lock(m_decodeMutex);
+    const std::size_t chunk = inputChunkFor(rate);
+    auto resampler = std::make_unique<Resampler>(rate, m_outputRate, m_dataChannels, chunk);
+    if (!resampler->valid() || resampler->maxOutputFrames() + kMixBlock > m_ring.capacity())
+        return false;
+    m_resampler = std::move(resampler);
+    m_inputChunk = chunk;
+    m_stereoBuffer.assign(m_resampler->maxOutputFrames() * 2, 0.0f);
+    return true;
+}
+
+void Channel::fill(std::size_t targetFrames)
+{
+    std::lock_guard lock(m_decodeMutex);
+    if (m_freed || !m_playing.load(std::memory_order_acquire) || m_sourceEnded.load(std::memory_order_acquire))
+        return;
+    const std::size_t target = std::min(targetFrames, m_fillTarget);
+    const std::size_t room = m_resampler->maxOutputFrames();
+    while (!m_sourceEnded.load(std::memory_order_relaxed) && m_ring.available() < target && m_ring.space() >= room)
+        produceChunk();
+}
+
+void Channel::produceChunk()
+{
+    const std::uint64_t before = m_produced;
+    const std::size_t got = m_source->read(m_sourceBuffer.data(), m_inputChunk);
+    const float *out = nullptr;
+    if (got > 0) {
+        const std::size_t converted = m_resampler->process(m_sourceBuffer.data(), std::min(got, m_inputChunk), out);
+        push(out, converted);
+    }
+    if (m_module) {
+        const auto order = static_cast<std::uint32_t>(std::clamp(m_module->currentOrder(), 0, 0xFFFF));
+        const auto row = static_cast<std::uint32_t>(std::clamp(m_module->currentRow(), 0, 0xFFFF));
+        const std::uint64_t n = m_markCount.load(std::memory_order_relaxed);
+        m_marks[n % kMarks].frame.store(before, std::memory_order_relaxed);
+        m_marks[n % kMarks].orderRow.store(order | (row << 16), std::memory_order_relaxed);
+        m_markCount.store(n + 1, std::memory_order_release);
+    }
+    if (got < m_inputChunk) {
+        for (std::size_t n; (n = m_resampler->drain(out)) > 0 && m_ring.space() > 0;)
+            push(out, n);
+        m_sourceEnded.store(true, std::memory_order_release);
+    }
+}
+
+void Channel::push(const float *frames, std::size_t count)
+{
+    const float *stereo = frames;
+    if (m_dataChannels == 1) {
+        count = std::min(count, m_stereoBuffer.size() / 2);
+        for (std::size_t i = 0; i < count; ++i)
+            m_stereoBuffer[i * 2] = m_stereoBuffer[i * 2 + 1] = frames[i];
+        stereo = m_stereoBuffer.data();
+    }
+    m_produced += m_ring.write(stereo, count);
+}
+
+bool Channel::readyFor(std::size_t frames) const
+{
+    return !m_playing.load(std::memory_order_acquire) || m_suspended.load(std::memory_order_acquire) ||
+           m_sourceEnded.load(std::memory_order_acquire) || m_ring.available() >= std::min(frames, m_fillTarget);
+}
+
+void Channel::mix(float *out, std::size_t frames, std::uint64_t outputFrame)
+{
+    float *block = m_mixBuffer.data();
+    std::size_t got = 0;
+    const bool live = !m_suspended.load(std::memory_order_seq_cst) && m_playing.load(std::memory_order_acquire);
+    if (live) {
+        got = m_ring.read(block, frames);
+        // The source's last frame has just gone out: the channel ends when that frame is heard.
+        if (m_sourceEnded.load(std::memory_order_acquire) && m_ring.available() == 0 &&
+            m_drainedAt.load(std::memory_order_relaxed) == kNever)
+            m_drainedAt.store(outputFrame + got, std::memory_order_release);
+    }
+    std::fill(block + got * 2, block + frames * 2, 0.0f);
+    if (live) {
+        for (EqualizerBand &b : m_bands)
+            b.process(block, frames);
+        m_played.fetch_add(got, std::memory_order_acq_rel);
+        const float volume = m_volume.load(std::memory_order_relaxed);
+        const float pan = m_pan.load(std::memory_order_relaxed);
+        const float left = volume * (pan > 0 ? 1.0f - pan : 1.0f);
+        const float right = volume * (pan < 0 ? 1.0f + pan : 1.0f);
+        for (std::size_t i = 0; i < frames; ++i) {
+            out[i * 2] += block[i * 2] * left;
+            out[i * 2 + 1] += block[i * 2 + 1] * right;
+        }
+    }
+    for (std::size_t i = 0; i < frames; ++i) {
+        const std::size_t h = static_cast<std::size_t>((outputFrame + i) % kHistoryFrames) * 2;
+        m_history[h].store(block[i * 2], std::memory_order_relaxed);
+        m_history[h + 1].store(block[i * 2 + 1], std::memory_order_relaxed);
+    }
+}
+
+void Channel::play()
+{
+    m_playing.store(true, std::memory_order_release);
+}
+
+void Channel::stop()
+{
+    m_playing.store(false, std::memory_order_release);
+}
+
+bool Channel::ended(std::uint64_t heardOutputFrame) const
+{
+    const std::uint64_t drained = m_drainedAt.load(std::memory_order_acquire);
+    return drained != kNever && heardOutputFrame >= drained;
+}
+
+void Channel::flushLocked(std::uint64_t newSourceFrame, std::uint32_t newOrderRow)
+{
+    m_suspended.store(true, std::memory_order_seq_cst);
+    m_mix.waitForPass();
+    m_ring.reset();
+    m_resampler->reset();
+    m_produced = 0;
+    m_played.store(0, std::memory_order_release);
+    m_markCount.store(0, std::memory_order_release);
+    m_sourceBase.store(newSourceFrame, std::memory_order_release);
+    m_startOrderRow.store(newOrderRow, std::memory_order_release);
+    m_sourceEnded.store(false, std::memory_order_release);
+    m_drainedAt.store(kNever, std::memory_order_release);
+    m_suspended.store(false, std::memory_order_seq_cst);
+}
+
+void Channel::markFreed()
+{
+    std::lock_guard lock(m_decodeMutex);
+    m_freed = true;
+}
+
+std::uint64_t Channel::heardFrames(std::uint64_t latencyFrames) const
+{
+    const std::uint64_t played = m_played.load(std::memory_order_acquire);
+    return played > latencyFrames ? played - latencyFrames : 0;
+}
+
+std::uint64_t Channel::heardSourceFrame(std::uint64_t latencyFrames, int outputRate) const
+{
+    const double frames = static_cast<double>(heardFrames(latencyFrames)) * m_sourceRate / outputRate;
+    return m_sourceBase.load(std::memory_order_acquire) + static_cast<std::uint64_t>(std::llround(frames));
+}
+
+std::uint32_t Channel::heardOrderRow(std::uint64_t latencyFrames) const
+{
+    const std::uint64_t heard = heardFrames(latencyFrames);
+    const std::uint64_t count = m_markCount.load(std::memory_order_acquire);
+    const std::uint64_t oldest = count > kMarks ? count - kMarks : 0;
+    for (std::uint64_t i = count; i > oldest; --i) {
+        const Mark &m = m_marks[(i - 1) % kMarks];
+        if (m.frame.load(std::memory_order_relaxed) <= heard)
+            return m.orderRow.load(std::memory_order_relaxed);
+    }
+    return m_startOrderRow.load(std::memory_order_acquire);
+}
+
+void Channel::copyHeard(float *stereo, std::size_t frames, std::uint64_t endFrame) const
+{
+    frames = std::min(frames, kHistoryFrames / 2);
+    for (std::size_t i = 0; i < frames; ++i) {
+        const std::uint64_t frame = endFrame - frames + i;
+        if (endFrame < frames - i) {
+            stereo[i * 2] = stereo[i * 2 + 1] = 0.0f;
+            continue;
+        }
+        const std::size_t h = static_cast<std::size_t>(frame % kHistoryFrames) * 2;
+        stereo[i * 2] = m_history[h].load(std::memory_order_relaxed);
+        stereo[i * 2 + 1] = m_history[h + 1].load(std::memory_order_relaxed);
+    }
+}
+
+int Channel::claimBand()
+{
+    for (std::size_t i = 0; i < kMaxBands; ++i) {
+        if (!m_bandUsed[i]) {
+            m_bandUsed[i] = true;
+            m_bands[i].enable();
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+void Channel::releaseBand(int i)
+{
+    m_bands[static_cast<std::size_t>(i)].disable();
+    m_bandUsed[static_cast<std::size_t>(i)] = false;
+}
+
+} // namespace melvane::bass

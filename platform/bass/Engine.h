@@ -1,0 +1,162 @@
+#pragma once
+// The library's state between BASS_Init and BASS_Free: the output (an SDL device, a no-sound clock or
+// the manual render path), the channels and their handles, the update thread and the mixer.
+//
+// Threads and locks:
+//  - caller's thread: every public method except mix(), always under the library's call lock (held
+//    by the C interface), so callers are serialised. A method that fails records a BASS_ERROR_* code
+//    that error() returns until the next call.
+//  - update thread (one, started in init()): fills every playing channel's ring up to the buffer
+//    length; takes m_tableMutex only to copy the channel list, then each channel's decode lock.
+//  - mixer: mix() from the SDL device callback or the no-sound clock thread, or render() on the
+//    caller's thread for the manual output. The mixer takes no lock and allocates nothing; it reaches
+//    the channels through m_mixSlots, and a channel leaves only after MixSequence says the mixer has
+//    let go of it.
+// Lock order: library call lock -> m_tableMutex -> channel decode lock; m_wakeMutex and m_fillMutex
+// are leaves.
+
+#include "AudioSource.h"
+#include "Channel.h"
+#include "HandleTable.h"
+#include "MixSequence.h"
+#include "SpectrumAnalyser.h"
+#include "bass.h"
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace melvane::bass {
+
+enum class OutputKind { Manual, NoSound, Device };
+
+class Engine {
+public:
+    static constexpr std::size_t kMaxChannels = 256;
+    static constexpr std::size_t kMaxEffects = 4096;
+
+    Engine();
+    ~Engine();
+    Engine(const Engine &) = delete;
+    Engine &operator=(const Engine &) = delete;
+
+    int error() const { return m_error; }
+    void clearError() { m_error = BASS_OK; }
+    void setError(int code) { m_error = code; }
+
+    // `deviceName` is SDL's device name, or null for the system default (Device output only).
+    bool init(OutputKind kind, const char *deviceName, int freq);
+    bool start();
+    bool pause();
+    float setBufferLength(float seconds);
+    // The buffer length the library uses for `seconds`: 0.1 to 5 seconds.
+    static float clampBufferLength(float seconds);
+    void getInfo(BASS_INFO *info) const;
+    int volume() const;
+    bool setVolume(DWORD volume);
+    int outputRate() const { return m_outputRate; }
+
+    HMUSIC musicLoad(const char *path, DWORD flags);
+    bool musicFree(HMUSIC handle);
+    DWORD musicGetLength(HMUSIC handle, bool playLength);
+    bool musicPlayEx(HMUSIC handle, DWORD order, int flags, bool reset);
+    bool musicSetAmplify(HMUSIC handle, DWORD amplify);
+    bool musicSetPanSep(HMUSIC handle, DWORD separation);
+
+    HSTREAM streamCreate(DWORD freq, DWORD flags, STREAMPROC *proc, void *user);
+    HSTREAM streamCreateFile(const char *path, DWORD flags);
+    bool streamFree(HSTREAM handle);
+    bool streamPlay(HSTREAM handle, bool flush, DWORD flags);
+
+    bool channelStop(DWORD handle);
+    DWORD channelIsActive(DWORD handle);
+    DWORD channelGetLevel(DWORD handle);
+    DWORD channelGetData(DWORD handle, void *buffer, DWORD length);
+    bool channelSetAttributes(DWORD handle, int freq, int volume, int pan);
+    QWORD channelGetPosition(DWORD handle);
+    bool channelSetPosition(DWORD handle, QWORD pos);
+    QWORD channelSeconds2Bytes(DWORD handle, float seconds);
+    float channelBytes2Seconds(DWORD handle, QWORD bytes);
+    HFX channelSetFX(DWORD handle, DWORD type);
+    bool channelRemoveFX(DWORD handle, HFX fx);
+    bool fxSetParameters(HFX fx, const void *params);
+    bool fxGetParameters(HFX fx, void *params);
+
+    DWORD render(float *stereoOut, DWORD frames);
+
+    // Mixer entry: `frames` stereo frames into `out`.
+    void mix(float *out, std::size_t frames);
+
+private:
+    struct Effect {
+        DWORD channel = 0;
+        int band = -1;
+        BASS_FXPARAMEQ params{0, 12, 0};
+    };
+
+    template <class T>
+    T fail(int code, T result)
+    {
+        m_error = code;
+        return result;
+    }
+    bool ready();
+    std::shared_ptr<Channel> find(DWORD handle, bool musicOnly = false, bool streamOnly = false);
+    DWORD addChannel(std::shared_ptr<Channel> channel);
+    bool freeChannel(DWORD handle, bool music);
+    std::size_t bufferFrames() const;
+    std::uint64_t heardEnd() const;
+    std::uint64_t latency() const { return m_latencyFrames; }
+    void mixBlock(float *out, std::size_t frames);
+    void waitUntilFilled(std::size_t frames);
+    void wakeUpdate();
+    void updateLoop();
+    void clockLoop();
+    static void deviceCallback(void *engine, unsigned char *stream, int length);
+
+    int m_error = BASS_OK;
+    OutputKind m_kind = OutputKind::Manual;
+    bool m_initialised = false;
+    int m_outputRate = 44100;
+    std::uint64_t m_latencyFrames = 0;
+    std::uint32_t m_device = 0;
+    bool m_sdlAudio = false;
+    std::atomic<bool> m_paused{false};
+    std::atomic<float> m_masterVolume{1.0f};
+    int m_volumePercent = 100;
+    std::atomic<double> m_bufferSeconds{0.5};
+
+    std::mutex m_tableMutex;
+    HandleTable<std::shared_ptr<Channel>> m_channels{kMaxChannels};
+    std::array<std::atomic<Channel *>, kMaxChannels> m_mixSlots{};
+    HandleTable<Effect> m_effects{kMaxEffects};
+
+    MixSequence m_mixSequence;
+    std::atomic<std::uint64_t> m_mixedFrames{0};
+
+    std::thread m_updateThread;
+    std::array<std::shared_ptr<Channel>, kMaxChannels> m_snapshot;
+    std::mutex m_wakeMutex;
+    std::condition_variable m_wakeCv;
+    bool m_wake = false;
+    bool m_stop = false;
+    std::mutex m_fillMutex;
+    std::condition_variable m_fillCv;
+    std::uint64_t m_passesStarted = 0;
+    std::uint64_t m_fillPasses = 0; // completed
+
+    std::thread m_clockThread;
+    std::atomic<bool> m_clockStop{false};
+    std::vector<float> m_clockBuffer;
+
+    SpectrumAnalyser m_spectrum;
+    std::vector<float> m_dataScratch;
+};
+
+} // namespace melvane::bass

@@ -1,0 +1,29 @@
+#pragma once
+// A peaking-equalizer biquad (the RBJ audio-EQ cookbook design) for stereo frames.
+//
+// Threads: owned by the mixer; coefficients arrive through an EqualizerBand.
+
+#include <cstddef>
+
+namespace melvane::bass {
+
+struct BiquadCoefficients {
+    double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
+};
+
+class PeakingEq {
+public:
+    // Bandwidth in octaves. The centre is kept below the Nyquist frequency so any rate stays stable.
+    static BiquadCoefficients design(double sampleRate, double centreHz, double bandwidthOctaves, double gainDb);
+
+    void setCoefficients(const BiquadCoefficients &c) { m_c = c; }
+    void clearState();
+    void process(float *stereo, std::size_t frames);
+
+private:
+    BiquadCoefficients m_c;
+    double m_z1[2] = {0, 0};
+    double m_z2[2] = {0, 0};
+};
+
+} // namespace melvane::bass

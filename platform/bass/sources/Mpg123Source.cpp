@@ -1,0 +1,168 @@
+#include "Mpg123Source.h"
+
+#include "MpegStreamProbe.h"
+#include "bass.h"
+
+#include <fcntl.h>
+#include <mpg123.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace melvane::bass {
+
+namespace {
+
+ssize_t ReaderRead(void *handle, void *buffer, size_t bytes)
+{
+    auto *reader = static_cast<Mpg123Source::Reader *>(handle);
+    for (;;) {
+        ssize_t n = ::read(reader->fd, buffer, bytes);
+        if (n >= 0 || errno != EINTR)
+            return n;
+    }
+}
+
+off_t ReaderSeek(void *handle, off_t offset, int whence)
+{
+    auto *reader = static_cast<Mpg123Source::Reader *>(handle);
+    if (whence == SEEK_SET)
+        offset += reader->base;
+    off_t result = ::lseek(reader->fd, offset, whence);
+    if (result < 0)
+        return result;
+    if (result < reader->base) {
+        // Never let the decoder wander into the skipped tag.
+        result = ::lseek(reader->fd, reader->base, SEEK_SET);
+        if (result < 0)
+            return result;
+    }
+    return result - reader->base;
+}
+
+} // namespace
+
+std::unique_ptr<Mpg123Source> Mpg123Source::Open(const char *path, int &error)
+{
+    UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = BASS_ERROR_FILEOPEN;
+        return nullptr;
+    }
+    auto start = MpegStreamProbe::FindFirstFrame(fd.get(), static_cast<std::uint64_t>(st.st_size));
+    if (!start) {
+        error = BASS_ERROR_FILEFORM;
+        return nullptr;
+    }
+
+    std::unique_ptr<Mpg123Source> source(new Mpg123Source);
+    source->m_fd = std::move(fd);
+    source->m_reader.fd = source->m_fd.get();
+    source->m_reader.base = static_cast<std::int64_t>(*start);
+    if (::lseek(source->m_reader.fd, source->m_reader.base, SEEK_SET) < 0) {
+        error = BASS_ERROR_FILEOPEN;
+        return nullptr;
+    }
+
+    int result = MPG123_OK;
+    mpg123_handle *mh = mpg123_new(nullptr, &result);
+    if (!mh) {
+        error = BASS_ERROR_MEM;
+        return nullptr;
+    }
+    source->m_handle = mh;
+    mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS | MPG123_FORCE_FLOAT, 0.0);
+
+    // Float output at whatever rate and channel count the stream has; no resampling inside mpg123.
+    mpg123_format_none(mh);
+    const long *rates = nullptr;
+    size_t rateCount = 0;
+    mpg123_rates(&rates, &rateCount);
+    for (size_t i = 0; i < rateCount; ++i)
+        mpg123_format(mh, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_FLOAT_32);
+
+    if (mpg123_replace_reader_handle(mh, ReaderRead, ReaderSeek, nullptr) != MPG123_OK
+        || mpg123_open_handle(mh, &source->m_reader) != MPG123_OK) {
+        error = BASS_ERROR_FILEFORM;
+        return nullptr;
+    }
+    long rate = 0;
+    int channels = 0;
+    int encoding = 0;
+    if (mpg123_getformat(mh, &rate, &channels, &encoding) != MPG123_OK) {
+        error = BASS_ERROR_FILEFORM;
+        return nullptr;
+    }
+    if (encoding != MPG123_ENC_FLOAT_32 || channels < 1 || channels > 2 || rate <= 0) {
+        error = BASS_ERROR_FORMAT;
+        return nullptr;
+    }
+    // Keep this format for the whole stream: a later frame with another layout is converted by
+    // mpg123 (mono to stereo) rather than changing the sample layout under the channel.
+    mpg123_format_none(mh);
+    mpg123_format(mh, rate, channels, MPG123_ENC_FLOAT_32);
+
+    if (mpg123_scan(mh) != MPG123_OK) {
+        error = BASS_ERROR_FILEFORM;
+        return nullptr;
+    }
+    const off_t length = mpg123_length(mh);
+    source->m_length = length > 0 ? static_cast<std::uint64_t>(length) : 0;
+    source->m_rate = static_cast<int>(rate);
+    source->m_channels = channels;
+    if (mpg123_seek(mh, 0, SEEK_SET) < 0) {
+        error = BASS_ERROR_FILEFORM;
+        return nullptr;
+    }
+    error = BASS_OK;
+    return source;
+}
+
+Mpg123Source::~Mpg123Source()
+{
+    if (m_handle) {
+        mpg123_close(m_handle);
+        mpg123_delete(m_handle);
+    }
+}
+
+std::size_t Mpg123Source::read(float *out, std::size_t frames)
+{
+    if (m_ended || frames == 0)
+        return 0;
+    const std::size_t frameBytes = sizeof(float) * static_cast<std::size_t>(m_channels);
+    const std::size_t wanted = frames * frameBytes;
+    auto *bytes = reinterpret_cast<unsigned char *>(out);
+    std::size_t done = 0;
+    int idle = 0;
+    while (done < wanted) {
+        size_t got = 0;
+        const int result = mpg123_read(m_handle, bytes + done, wanted - done, &got);
+        done += got;
+        if (result == MPG123_DONE || (result != MPG123_OK && result != MPG123_NEW_FORMAT)) {
+            m_ended = true;
+            break;
+        }
+        // A stream that keeps answering without producing anything has nothing more to give.
+        idle = got == 0 ? idle + 1 : 0;
+        if (idle > 8) {
+            m_ended = true;
+            break;
+        }
+    }
+    return done / frameBytes;
+}
+
+bool Mpg123Source::seek(std::uint64_t frame)
+{
+    if (m_length > 0 && frame > m_length)
+        return false;
+    if (mpg123_seek(m_handle, static_cast<off_t>(frame), SEEK_SET) < 0)
+        return false;
+    m_ended = false;
+    return true;
+}
+
+} // namespace melvane::bass

@@ -1,0 +1,241 @@
+#include "SndfileSource.h"
+
+#include "RiffWaveProbe.h"
+#include "UniqueFd.h"
+#include "bass.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <sndfile.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+namespace melvane::bass {
+
+namespace {
+
+constexpr int kMaxChannels = 64;
+
+bool SupportedEncoding(int format)
+{
+    switch (format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_U8:
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_16:
+    case SF_FORMAT_PCM_24:
+    case SF_FORMAT_PCM_32:
+    case SF_FORMAT_FLOAT:
+    case SF_FORMAT_DOUBLE:
+    case SF_FORMAT_IMA_ADPCM:
+    case SF_FORMAT_MS_ADPCM:
+    case SF_FORMAT_ULAW:
+    case SF_FORMAT_ALAW:
+    case SF_FORMAT_GSM610:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool KnownFormatTag(std::uint16_t tag)
+{
+    switch (tag) {
+    case 0x0001: // PCM
+    case 0x0002: // MS ADPCM
+    case 0x0003: // IEEE float
+    case 0x0006: // A-law
+    case 0x0007: // mu-law
+    case 0x0011: // IMA ADPCM
+    case 0x0031: // GSM 6.10
+    case 0xFFFE: // extensible
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsBlockCodec(int format)
+{
+    const int sub = format & SF_FORMAT_SUBMASK;
+    return sub == SF_FORMAT_IMA_ADPCM || sub == SF_FORMAT_MS_ADPCM || sub == SF_FORMAT_GSM610;
+}
+
+StereoDownmix::Speaker SpeakerOf(int position)
+{
+    using S = StereoDownmix::Speaker;
+    switch (position) {
+    case SF_CHANNEL_MAP_LEFT:
+    case SF_CHANNEL_MAP_FRONT_LEFT:
+    case SF_CHANNEL_MAP_FRONT_LEFT_OF_CENTER:
+    case SF_CHANNEL_MAP_TOP_FRONT_LEFT:
+        return S::Left;
+    case SF_CHANNEL_MAP_RIGHT:
+    case SF_CHANNEL_MAP_FRONT_RIGHT:
+    case SF_CHANNEL_MAP_FRONT_RIGHT_OF_CENTER:
+    case SF_CHANNEL_MAP_TOP_FRONT_RIGHT:
+        return S::Right;
+    case SF_CHANNEL_MAP_MONO:
+    case SF_CHANNEL_MAP_CENTER:
+    case SF_CHANNEL_MAP_FRONT_CENTER:
+    case SF_CHANNEL_MAP_TOP_FRONT_CENTER:
+    case SF_CHANNEL_MAP_TOP_CENTER:
+        return S::Centre;
+    case SF_CHANNEL_MAP_LFE: return S::Lfe;
+    case SF_CHANNEL_MAP_REAR_LEFT:
+    case SF_CHANNEL_MAP_TOP_REAR_LEFT:
+        return S::RearLeft;
+    case SF_CHANNEL_MAP_REAR_RIGHT:
+    case SF_CHANNEL_MAP_TOP_REAR_RIGHT:
+        return S::RearRight;
+    case SF_CHANNEL_MAP_REAR_CENTER:
+    case SF_CHANNEL_MAP_TOP_REAR_CENTER:
+        return S::RearCentre;
+    case SF_CHANNEL_MAP_SIDE_LEFT: return S::SideLeft;
+    case SF_CHANNEL_MAP_SIDE_RIGHT: return S::SideRight;
+    default: return S::Unknown;
+    }
+}
+
+} // namespace
+
+std::unique_ptr<SndfileSource> SndfileSource::Open(const char *path, int &error)
+{
+    UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = BASS_ERROR_FILEOPEN;
+        return nullptr;
+    }
+    const auto layout = RiffWaveProbe::Inspect(fd.get(), static_cast<std::uint64_t>(st.st_size));
+    if (!layout) {
+        error = BASS_ERROR_FILEFORM;
+        return nullptr;
+    }
+
+    SF_INFO info {};
+    UniqueFd spare(::dup(fd.get()));
+    SNDFILE *file = sf_open_fd(fd.get(), SFM_READ, &info, SF_TRUE);
+    if (!file) {
+        // A sound layout with a sample format outside our list is unsupported content; one of the
+        // formats we do decode that libsndfile still refuses is a broken file.
+        error = KnownFormatTag(layout->formatTag) ? BASS_ERROR_FILEFORM : BASS_ERROR_FORMAT;
+        return nullptr;
+    }
+    fd.release(); // libsndfile closes it now.
+    std::unique_ptr<SndfileSource> source(new SndfileSource);
+    source->m_file = file;
+    source->m_spareFd = std::move(spare);
+
+    const int container = info.format & SF_FORMAT_TYPEMASK;
+    if (container != SF_FORMAT_WAV && container != SF_FORMAT_WAVEX) {
+        error = BASS_ERROR_FILEFORM;
+        return nullptr;
+    }
+    if (!SupportedEncoding(info.format) || info.channels < 1 || info.channels > kMaxChannels || info.samplerate <= 0) {
+        error = BASS_ERROR_FORMAT;
+        return nullptr;
+    }
+    source->m_rate = info.samplerate;
+    source->m_fileChannels = info.channels;
+    source->m_length = info.frames > 0 ? static_cast<std::uint64_t>(info.frames) : 0;
+    // Block codecs fill their last block; the fact chunk says where the real samples end.
+    if (IsBlockCodec(info.format) && layout->factFrames && *layout->factFrames < source->m_length)
+        source->m_length = *layout->factFrames;
+
+    if (info.channels > 2) {
+        std::vector<int> map(static_cast<std::size_t>(info.channels));
+        std::vector<StereoDownmix::Speaker> speakers;
+        if (sf_command(file, SFC_GET_CHANNEL_MAP_INFO, map.data(), static_cast<int>(map.size() * sizeof(int)))
+            == SF_TRUE) {
+            for (int position : map)
+                speakers.push_back(SpeakerOf(position));
+        } else {
+            speakers = StereoDownmix::DefaultLayout(info.channels);
+        }
+        source->m_downmix.emplace(speakers);
+    }
+    source->m_scratch.resize(kChunkFrames * static_cast<std::size_t>(info.channels));
+    error = BASS_OK;
+    return source;
+}
+
+SndfileSource::~SndfileSource()
+{
+    if (m_file)
+        sf_close(m_file);
+}
+
+std::size_t SndfileSource::read(float *out, std::size_t frames)
+{
+    frames = static_cast<std::size_t>(std::min<std::uint64_t>(frames, m_length - std::min(m_position, m_length)));
+    const std::size_t done = decode(out, frames);
+    m_position += done;
+    return done;
+}
+
+std::size_t SndfileSource::decode(float *out, std::size_t frames)
+{
+    if (!m_downmix) {
+        const sf_count_t got = sf_readf_float(m_file, out, static_cast<sf_count_t>(frames));
+        return got > 0 ? static_cast<std::size_t>(got) : 0;
+    }
+    std::size_t done = 0;
+    while (done < frames) {
+        const std::size_t want = std::min(kChunkFrames, frames - done);
+        const sf_count_t got = sf_readf_float(m_file, m_scratch.data(), static_cast<sf_count_t>(want));
+        if (got <= 0)
+            break;
+        m_downmix->process(m_scratch.data(), out + 2 * done, static_cast<std::size_t>(got));
+        done += static_cast<std::size_t>(got);
+        if (static_cast<std::size_t>(got) < want)
+            break;
+    }
+    return done;
+}
+
+bool SndfileSource::reopen()
+{
+    if (!m_spareFd.valid() || ::lseek(m_spareFd.get(), 0, SEEK_SET) != 0)
+        return false;
+    UniqueFd fd(::dup(m_spareFd.get()));
+    if (!fd.valid())
+        return false;
+    SF_INFO info {};
+    SNDFILE *file = sf_open_fd(fd.get(), SFM_READ, &info, SF_TRUE);
+    if (!file)
+        return false;
+    fd.release();
+    if (info.channels != m_fileChannels) {
+        sf_close(file);
+        return false;
+    }
+    sf_close(m_file);
+    m_file = file;
+    return true;
+}
+
+bool SndfileSource::seek(std::uint64_t frame)
+{
+    if (frame > m_length)
+        return false;
+    if (sf_seek(m_file, static_cast<sf_count_t>(frame), SEEK_SET) < 0) {
+        // Some codecs (GSM 6.10 in WAVE) cannot reposition at all: open the file afresh and decode
+        // up to the frame into the scratch buffer. Rare, so the reopening is allowed to allocate.
+        if (!reopen())
+            return false;
+        const std::size_t channels = static_cast<std::size_t>(m_fileChannels);
+        const std::size_t step = m_scratch.size() / channels;
+        for (std::uint64_t left = frame; left > 0;) {
+            const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, step));
+            const sf_count_t got = sf_readf_float(m_file, m_scratch.data(), static_cast<sf_count_t>(want));
+            if (got <= 0)
+                return false;
+            left -= static_cast<std::uint64_t>(got);
+        }
+    }
+    m_position = frame;
+    return true;
+}
+
+} // namespace melvane::bass

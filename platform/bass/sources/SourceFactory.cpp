@@ -1,0 +1,51 @@
+#include "SourceFactory.h"
+
+#include "Mpg123Source.h"
+#include "OpenMptModuleSource.h"
+#include "RiffWaveProbe.h"
+#include "SndfileSource.h"
+#include "UniqueFd.h"
+#include "bass.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace melvane::bass {
+
+std::unique_ptr<AudioSource> SourceFactory::OpenFileStream(const char *path, int &error)
+{
+    if (!path) {
+        error = BASS_ERROR_FILEOPEN;
+        return nullptr;
+    }
+    std::uint8_t head[12];
+    ssize_t got = 0;
+    {
+        UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC));
+        struct stat st {};
+        if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+            error = BASS_ERROR_FILEOPEN;
+            return nullptr;
+        }
+        got = ::pread(fd.get(), head, sizeof head, 0);
+        if (got < 0) {
+            error = BASS_ERROR_FILEOPEN;
+            return nullptr;
+        }
+    }
+    if (RiffWaveProbe::IsRiffWave(head, static_cast<std::size_t>(got)))
+        return SndfileSource::Open(path, error);
+    return Mpg123Source::Open(path, error);
+}
+
+std::unique_ptr<ModuleSource> SourceFactory::OpenModule(const char *path, int &error, int outputRate)
+{
+    if (!path) {
+        error = BASS_ERROR_FILEOPEN;
+        return nullptr;
+    }
+    return OpenMptModuleSource::Open(path, error, outputRate);
+}
+
+} // namespace melvane::bass

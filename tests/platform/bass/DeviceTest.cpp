@@ -1,0 +1,83 @@
+// The real output through SDL (the dummy driver in tests) and the "No sound" output on its own clock.
+
+#include "BassTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+namespace {
+
+TEST(Devices, ListStartsWithNoSoundAndEndsWithNull)
+{
+    const char *first = BASS_GetDeviceDescription(0);
+    ASSERT_NE(first, nullptr);
+    EXPECT_STREQ(first, "No sound");
+    int count = 1;
+    while (BASS_GetDeviceDescription(count) != nullptr && count < 100)
+        ++count;
+    EXPECT_LT(count, 100);
+    EXPECT_GE(count, 2) << "the default device follows";
+    EXPECT_EQ(BASS_GetDeviceDescription(count), nullptr);
+    EXPECT_EQ(BASS_GetDeviceDescription(-5), nullptr);
+
+    EXPECT_FALSE(BASS_Init(count, 44100, BASS_DEVICE_DEFAULT_FLAGS, nullptr));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_DEVICE);
+    EXPECT_FALSE(BASS_Init(-7, 44100, BASS_DEVICE_DEFAULT_FLAGS, nullptr));
+}
+
+// Through a device (or no sound at all) playback advances at real time and a short stream ends.
+TEST(Devices, StreamsPlayAndEndOnARealClock)
+{
+    for (const int device : {-1, 0}) {
+        SCOPED_TRACE(device);
+        ASSERT_TRUE(BASS_Init(device, 22050, BASS_DEVICE_DEFAULT_FLAGS, nullptr)) << BASS_ErrorGetCode();
+        ASSERT_TRUE(BASS_Start());
+        BASS_SetBufferLength(0.5f);
+        ToneProc tone;
+        tone.rate = 22050;
+        tone.channels = 1;
+        tone.totalFrames = 22050 / 4; // a quarter of a second
+        const HSTREAM stream = tone.create();
+        ASSERT_NE(stream, 0u);
+        const auto started = std::chrono::steady_clock::now();
+        ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
+        EXPECT_EQ(BASS_ChannelIsActive(stream), DWORD{BASS_ACTIVE_PLAYING});
+        while (BASS_ChannelIsActive(stream) == BASS_ACTIVE_PLAYING &&
+               std::chrono::steady_clock::now() - started < std::chrono::seconds(5))
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        EXPECT_EQ(BASS_ChannelIsActive(stream), DWORD{BASS_ACTIVE_STOPPED});
+        EXPECT_GE(took, 0.2) << "it cannot end before it has been heard";
+        EXPECT_LT(took, 3.0);
+        {
+            std::lock_guard lock(tone.threadsMutex);
+            for (const std::thread::id id : tone.threads)
+                EXPECT_NE(id, std::this_thread::get_id());
+        }
+        BASS_StreamFree(stream);
+        BASS_Free();
+    }
+}
+
+TEST(Devices, PauseHoldsTheClock)
+{
+    ASSERT_TRUE(BASS_Init(0, 44100, BASS_DEVICE_DEFAULT_FLAGS, nullptr));
+    ToneProc tone;
+    const HSTREAM stream = tone.create();
+    ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(BASS_Pause());
+    const QWORD held = BASS_ChannelGetPosition(stream);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(BASS_ChannelGetPosition(stream), held);
+    EXPECT_GT(held, 0u);
+    ASSERT_TRUE(BASS_Start());
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_GT(BASS_ChannelGetPosition(stream), held);
+    BASS_StreamFree(stream);
+    BASS_Free();
+}
+
+} // namespace
