@@ -28,6 +28,10 @@ public:
     CPlaylistEntry() = default;
     CPlaylistEntry(const CPlaylistEntry &) = default;
     CPlaylistEntry &operator=(const CPlaylistEntry &) = default;
+    // Declared so that sorting and removal move strings instead of copying them (the virtual
+    // destructor would otherwise suppress the implicit moves).
+    CPlaylistEntry(CPlaylistEntry &&) noexcept = default;
+    CPlaylistEntry &operator=(CPlaylistEntry &&) noexcept = default;
     virtual ~CPlaylistEntry() = default;
 
     bool operator==(const CPlaylistEntry &) const = default;

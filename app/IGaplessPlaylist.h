@@ -1,0 +1,25 @@
+#pragma once
+// What the stream decoder needs from the playlist document for a gapless change-over.
+//
+// Threads: every call comes from the audio library's update thread, inside the stream procedure,
+// while the user-interface thread may be editing the playlist. The document keeps its entry array,
+// count, next-up index and these settings consistent for such a reader.
+
+#include "playlist/CPlaylistEntry.h"
+
+#include <string>
+
+class IGaplessPlaylist {
+public:
+    virtual ~IGaplessPlaylist() = default;
+
+    // The settings `gapless`, `random` and `repeattrack` (`repeatlist` is applied by NextGaplessIndex).
+    virtual bool GaplessEnabled() = 0;
+    virtual bool RandomEnabled() = 0;
+    virtual bool RepeatTrackEnabled() = 0;
+    // The row that follows the playing entry `path`, or -1 (the document's NextGaplessIndex).
+    virtual int NextGaplessIndex(const std::string &path) = 0;
+    // Copies the entry at `row` into `out`; false when the row does not exist (any more).
+    // `out` is reused from call to call, so assigning into it keeps its string capacity.
+    virtual bool GetEntry(int row, CPlaylistEntry &out) = 0;
+};

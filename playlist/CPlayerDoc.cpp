@@ -1,0 +1,470 @@
+#include "playlist/CPlayerDoc.h"
+
+#include "app/CMessageBox.h"
+#include "playlist/CTextCompare.h"
+#include "playlist/IEntryIdentifier.h"
+#include "playlist/PlaylistColumn.h"
+
+#include <algorithm>
+#include <utility>
+
+CPlayerDoc::CPlayerDoc(IEntryIdentifier &identifier, CMessageBox &messageBox, QObject *parent)
+    : QObject(parent), m_identifier(identifier), m_messageBox(messageBox), m_aEntries(kMaxPlaylistEntries)
+{
+}
+
+CPlayerDoc::~CPlayerDoc() = default;
+
+std::string CPlayerDoc::LimitMessage()
+{
+    return "Limit of " + std::to_string(kMaxPlaylistEntries) + " playlist files reached.  ";
+}
+
+// --- any thread -------------------------------------------------------------------------------
+
+int CPlayerDoc::EntryCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_nEntryCount;
+}
+
+CPlaylistEntry CPlayerDoc::GetEntry(int index) const
+{
+    CPlaylistEntry entry;
+    GetEntry(index, entry);
+    return entry;
+}
+
+bool CPlayerDoc::GetEntry(int index, CPlaylistEntry &out) const
+{
+    std::lock_guard lock(m_mutex);
+    if (index < 0 || index >= m_nEntryCount)
+        return false;
+    out = m_aEntries[index];
+    return true;
+}
+
+int CPlayerDoc::NextGaplessIndex(const std::string &path)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_nNextIndex < 0 || m_nNextIndex >= m_nEntryCount || m_bCdTabShown) {
+        m_nNextIndex = -1;
+        return -1;
+    }
+    // An entry other than the one that ends has no known successor; guessing would play a wrong file.
+    if (!CTextCompare::EqualNoCase(m_aEntries[m_nNextIndex].m_strPath, path))
+        return -1;
+    ++m_nNextIndex;
+    if (m_nNextIndex >= m_nEntryCount)
+        m_nNextIndex = m_bRepeatList ? 0 : -1;
+    return m_nNextIndex;
+}
+
+int CPlayerDoc::NextGaplessEntry(const std::string &path, CPlaylistEntry &out)
+{
+    // The lock is not recursive: repeat the two steps here under one hold.
+    std::lock_guard lock(m_mutex);
+    if (m_nNextIndex < 0 || m_nNextIndex >= m_nEntryCount || m_bCdTabShown) {
+        m_nNextIndex = -1;
+        return -1;
+    }
+    if (!CTextCompare::EqualNoCase(m_aEntries[m_nNextIndex].m_strPath, path))
+        return -1;
+    ++m_nNextIndex;
+    if (m_nNextIndex >= m_nEntryCount)
+        m_nNextIndex = m_bRepeatList ? 0 : -1;
+    if (m_nNextIndex >= 0)
+        out = m_aEntries[m_nNextIndex];
+    return m_nNextIndex;
+}
+
+void CPlayerDoc::SetNextIndex(int index)
+{
+    std::lock_guard lock(m_mutex);
+    m_nNextIndex = index;
+}
+
+int CPlayerDoc::NextIndex() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_nNextIndex;
+}
+
+void CPlayerDoc::SetCdTabShown(bool shown)
+{
+    std::lock_guard lock(m_mutex);
+    m_bCdTabShown = shown;
+}
+
+void CPlayerDoc::SetRepeatList(bool on)
+{
+    std::lock_guard lock(m_mutex);
+    m_bRepeatList = on;
+    repeatlist = on ? 1 : 0;
+}
+
+bool CPlayerDoc::RepeatList() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_bRepeatList;
+}
+
+// --- user-interface thread --------------------------------------------------------------------
+
+int CPlayerDoc::Renumber(int index, const std::vector<int> &newIndex)
+{
+    if (index < 0 || index >= static_cast<int>(newIndex.size()))
+        return index;
+    return newIndex[index];
+}
+
+void CPlayerDoc::SelectOnly(int row)
+{
+    m_state.DeselectAll();
+    m_state.SetSelected(row, true);
+    emit selectionChanged();
+}
+
+bool CPlayerDoc::AppendEntry(const CPlaylistEntry &entry)
+{
+    if (m_nEntryCount >= kMaxPlaylistEntries)
+        return false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_aEntries[m_nEntryCount] = entry;
+        ++m_nEntryCount;
+    }
+    emit totalsChanged();
+    return true;
+}
+
+void CPlayerDoc::InsertNewRows()
+{
+    const int first = m_state.m_nRowCount;
+    const int last = m_nEntryCount - 1;
+    if (last < first)
+        return;
+    emit rowsAboutToBeInserted(first, last);
+    m_state.m_nRowCount = m_nEntryCount;
+    m_state.m_nSortColumn = -1;
+    emit rowsInserted(first, last);
+}
+
+void CPlayerDoc::RebuildRows()
+{
+    emit rowsAboutToBeReset();
+    m_state.DeselectAll();
+    m_state.m_nRowCount = m_nEntryCount;
+    if (m_nEntryCount > 0)
+        m_state.m_nSortColumn = -1;
+    emit rowsReset();
+    emit selectionChanged();
+}
+
+int CPlayerDoc::AddFiles(const std::vector<std::string> &paths)
+{
+    int added = 0;
+    CPlaylistEntry entry;
+    for (const std::string &path : paths) {
+        if (m_nEntryCount >= kMaxPlaylistEntries) {
+            m_messageBox.Show(LimitMessage(), CMessageBox::kOk);
+            break;
+        }
+        entry = CPlaylistEntry();
+        if (m_identifier.Identify(path, entry) && entry.m_nType != 0 && AppendEntry(entry))
+            ++added;
+    }
+    InsertNewRows();
+    ClearPlayedAndMarkPlaying();
+    return added;
+}
+
+void CPlayerDoc::RemoveSelected()
+{
+    if (m_state.m_bBusy)
+        return;
+    const int first = m_state.NextSelected(-1);
+    if (first < 0)
+        return;
+    m_state.m_bBusy = true;
+
+    const int oldCount = m_nEntryCount;
+    std::vector<int> newIndex(oldCount);
+    int write = 0;
+    for (int i = 0; i < oldCount; ++i)
+        newIndex[i] = m_state.IsSelected(i) ? -1 : write++;
+
+    {
+        std::lock_guard lock(m_mutex);
+        for (int i = first; i < oldCount; ++i) {
+            if (newIndex[i] >= 0 && newIndex[i] != i)
+                m_aEntries[newIndex[i]] = std::move(m_aEntries[i]);
+        }
+        for (int i = write; i < oldCount; ++i)
+            m_aEntries[i] = CPlaylistEntry();
+        m_nEntryCount = write;
+        m_nNextIndex = Renumber(m_nNextIndex, newIndex);
+    }
+
+    // Removed ranges, bottom-up so that each is numbered as before the removal.
+    int row = oldCount - 1;
+    while (row >= first) {
+        if (newIndex[row] >= 0) {
+            --row;
+            continue;
+        }
+        const int last = row;
+        while (row >= first && newIndex[row] < 0)
+            --row;
+        emit rowsAboutToBeRemoved(row + 1, last);
+        m_state.m_nRowCount -= last - row;
+        emit rowsRemoved(row + 1, last);
+    }
+    m_state.m_nRowCount = m_nEntryCount;
+
+    // Playback itself goes on; only the mark moves with the entry, or goes with it.
+    m_state.m_nPlaying = Renumber(m_state.m_nPlaying, newIndex);
+    m_state.m_nCurrent = first < m_nEntryCount ? first : std::max(m_nEntryCount - 1, 0);
+    emit totalsChanged();
+
+    m_state.DeselectAll();
+    if (m_nEntryCount == 0 && m_state.m_nPlaying < 0) {
+        emit selectionChanged();
+        emit playlistEmptied();
+    } else {
+        SelectOnly(m_state.m_nCurrent);
+        emit currentRowChanged(m_state.m_nCurrent);
+    }
+    ClearPlayedAndMarkPlaying();
+    m_state.m_bBusy = false;
+}
+
+void CPlayerDoc::MoveSelected(int target)
+{
+    const int count = m_nEntryCount;
+    if (target < 0 || target >= count || m_state.IsSelected(target))
+        return;
+    m_state.SetSelected(target, false);
+
+    const int moves = m_state.SelectedCount();
+    int searchFrom = -1;
+    int lastMoved = -1;
+    for (int n = 0; n < moves && target < count; ++n) {
+        const int source = m_state.NextSelected(searchFrom);
+        if (source < 0)
+            break;
+        if (source != target) {
+            emit rowAboutToBeMoved(source, target);
+            {
+                std::lock_guard lock(m_mutex);
+                auto base = m_aEntries.begin();
+                if (source < target)
+                    std::rotate(base + source, base + source + 1, base + target + 1);
+                else
+                    std::rotate(base + target, base + source, base + source + 1);
+                int &next = m_nNextIndex;
+                if (next == source)
+                    next = target;
+                else if (source < next && next <= target)
+                    --next;
+                else if (target <= next && next < source)
+                    ++next;
+            }
+            m_state.MoveRow(source, target);
+            int &playing = m_state.m_nPlaying;
+            if (playing == source)
+                playing = target;
+            else if (source < playing && playing <= target)
+                --playing;
+            else if (target <= playing && playing < source)
+                ++playing;
+            emit rowMoved(source, target);
+        }
+        lastMoved = target;
+        // Moving up, the next selected row lies below the one just placed; moving down, it has
+        // shifted up into the vacated place, so the search starts over and the target stays.
+        if (target <= source) {
+            searchFrom = target;
+            ++target;
+        }
+    }
+    if (lastMoved >= 0) {
+        m_state.m_nCurrent = lastMoved;
+        emit selectionChanged();
+        emit currentRowChanged(lastMoved);
+    }
+    ClearPlayedAndMarkPlaying();
+}
+
+void CPlayerDoc::Sort(int column)
+{
+    const int count = m_nEntryCount;
+    if (count < 2 || !IsPlaylistColumn(column))
+        return;
+    const bool descending = column == m_state.m_nSortColumn ? !m_state.m_bSortDescending : false;
+    const bool playing = m_state.m_nPlaying != -1;
+    const int tracked = playing ? m_state.m_nPlaying : m_state.m_nCurrent;
+
+    // The order is computed from the entries without the lock (only this thread writes them).
+    const std::vector<std::uint16_t> order = m_sorter.Sort(m_aEntries.data(), count, column, descending);
+    std::vector<int> newIndex(count);
+    for (int i = 0; i < count; ++i)
+        newIndex[order[i]] = i;
+    std::vector<std::uint8_t> placed(count, 0);
+
+    emit rowsAboutToBeReset();
+    {
+        std::lock_guard lock(m_mutex);
+        // Follow each cycle of the order once, moving every entry straight to its place.
+        for (int start = 0; start < count; ++start) {
+            if (placed[start] || order[start] == start)
+                continue;
+            CPlaylistEntry held = std::move(m_aEntries[start]);
+            int slot = start;
+            for (;;) {
+                placed[slot] = 1;
+                const int from = order[slot];
+                if (from == start) {
+                    m_aEntries[slot] = std::move(held);
+                    break;
+                }
+                m_aEntries[slot] = std::move(m_aEntries[from]);
+                slot = from;
+            }
+        }
+        m_nNextIndex = Renumber(m_nNextIndex, newIndex);
+    }
+    m_state.DeselectAll();
+    m_state.m_nRowCount = count;
+    emit rowsReset();
+
+    const int newTracked = tracked >= 0 && tracked < count ? newIndex[tracked] : std::clamp(tracked, 0, count - 1);
+    if (playing)
+        m_state.m_nPlaying = newTracked;
+    m_state.m_nCurrent = newTracked;
+    m_state.m_nSortColumn = column;
+    m_state.m_bSortDescending = descending;
+    SelectOnly(newTracked);
+    emit currentRowChanged(newTracked);
+    ClearPlayedAndMarkPlaying();
+}
+
+void CPlayerDoc::Refresh()
+{
+    if (m_state.m_bBusy)
+        return;
+    m_state.m_bBusy = true;
+    const bool playing = m_state.m_nPlaying != -1;
+    const int tracked = playing ? m_state.m_nPlaying : m_state.m_nCurrent;
+    const int oldCount = m_nEntryCount;
+
+    // Identification reads files and may take long: it runs before the lock is taken.
+    std::vector<CPlaylistEntry> fresh(oldCount);
+    std::vector<int> newIndex(oldCount, -1);
+    int kept = 0;
+    for (int i = 0; i < oldCount; ++i) {
+        CPlaylistEntry &entry = fresh[i];
+        if (!m_identifier.Identify(m_aEntries[i].m_strPath, entry) || entry.m_nType == 0)
+            continue;
+        // Whether a module loops is found by playing it to its end, not from the file: keep it.
+        if (IsModuleType(entry.m_nType))
+            entry.m_bLoops = m_aEntries[i].m_bLoops;
+        newIndex[i] = kept++;
+    }
+
+    emit rowsAboutToBeReset();
+    {
+        std::lock_guard lock(m_mutex);
+        for (int i = 0; i < oldCount; ++i) {
+            if (newIndex[i] >= 0)
+                m_aEntries[newIndex[i]] = std::move(fresh[i]);
+        }
+        for (int i = kept; i < oldCount; ++i)
+            m_aEntries[i] = CPlaylistEntry();
+        m_nEntryCount = kept;
+        m_nNextIndex = Renumber(m_nNextIndex, newIndex);
+    }
+    m_state.DeselectAll();
+    m_state.m_nRowCount = kept;
+    if (kept > 0)
+        m_state.m_nSortColumn = -1;
+    emit rowsReset();
+
+    // The tracked row stays on its entry, or on the entry that took its place when it was dropped;
+    // a dropped playing entry is no longer marked playing.
+    int current = 0;
+    if (tracked >= 0 && tracked < oldCount) {
+        for (int i = 0; i < tracked; ++i)
+            current += newIndex[i] >= 0 ? 1 : 0;
+    }
+    current = std::clamp(current, 0, std::max(kept - 1, 0));
+    if (playing)
+        m_state.m_nPlaying = Renumber(tracked, newIndex);
+    m_state.m_nCurrent = current;
+    if (kept > 0) {
+        SelectOnly(current);
+        emit currentRowChanged(current);
+    } else {
+        emit selectionChanged();
+        if (m_state.m_nPlaying < 0)
+            emit playlistEmptied();
+    }
+    emit totalsChanged();
+    ClearPlayedAndMarkPlaying();
+    m_state.m_bBusy = false;
+}
+
+void CPlayerDoc::Clear()
+{
+    if (m_nEntryCount != 0)
+        SavePlaylist();
+
+    std::vector<CPlaylistEntry> blank(kMaxPlaylistEntries);
+    emit rowsAboutToBeReset();
+    {
+        std::lock_guard lock(m_mutex);
+        m_nEntryCount = 0;
+        m_aEntries.swap(blank);
+        m_nNextIndex = -1;
+    }
+    // The old entries are destroyed with `blank`, after the lock is released.
+    m_state.DeselectAll();
+    m_state.m_nRowCount = 0;
+    m_state.m_nPlaying = -1;
+    m_state.m_nCurrent = 0;
+    m_state.ClearPlayedFlags();
+    emit rowsReset();
+    emit selectionChanged();
+    emit totalsChanged();
+}
+
+bool CPlayerDoc::SavePlaylist()
+{
+    return m_saver ? m_saver() : false;
+}
+
+std::uint32_t CPlayerDoc::TotalDuration() const
+{
+    std::uint32_t total = 0;
+    for (int i = 0; i < m_nEntryCount; ++i)
+        total += static_cast<std::uint32_t>(m_aEntries[i].m_nDuration);
+    return total;
+}
+
+std::uint64_t CPlayerDoc::TotalSize() const
+{
+    std::uint64_t total = 0;
+    for (int i = 0; i < m_nEntryCount; ++i)
+        total += m_aEntries[i].m_nSize;
+    return total;
+}
+
+void CPlayerDoc::ClearPlayedFlags()
+{
+    m_state.ClearPlayedFlags();
+}
+
+void CPlayerDoc::ClearPlayedAndMarkPlaying()
+{
+    m_state.ClearPlayedAndMarkPlaying();
+}

@@ -1,0 +1,166 @@
+#pragma once
+// The document's playlist: up to 10000 entries in list order, the positional state the list control
+// shows, and every operation that edits the list (adding, removing, moving, sorting, refreshing,
+// clearing), plus the next-up index the gapless change-over follows.
+//
+// Threads. Everything runs on the user-interface thread except EntryCount, GetEntry,
+// NextGaplessIndex and NextGaplessEntry, which the audio library's update thread calls during a
+// gapless change-over. One mutex, m_mutex, guards the entry array, m_nEntryCount, m_nNextIndex, the
+// CD-tab flag and the repeat-list flag:
+//  - the user-interface thread takes it only to write them (copy one slot, compact the array after
+//    a removal, apply a finished sort order, swap in a fresh array), never while it identifies
+//    files, compares entries for a sort, shows a message box or emits a signal; it reads the array
+//    and the count without the lock, as it is their only writer;
+//  - the update thread takes it to read the count, step m_nNextIndex and copy one entry; nothing
+//    else happens under the lock, so neither side waits for more than a few microseconds
+//    (a 10000-entry compaction or reordering is the longest hold).
+//
+// Change reports. Row changes are announced with Qt signals in about-to/done pairs, emitted
+// synchronously on the user-interface thread, so a QAbstractItemModel over the document forwards
+// them one to one to its begin/end calls. The model shows State().m_nRowCount rows; the document
+// moves m_nRowCount between the about-to and the done signal of each pair:
+//  - rowsAboutToBeInserted/rowsInserted(first, last): entries appended at the end;
+//  - rowsAboutToBeRemoved/rowsRemoved(first, last): one contiguous range of the rows before the
+//    removal; several ranges come bottom-up, so each range is still numbered as before;
+//  - rowAboutToBeMoved/rowMoved(from, to): one row moved so that it ends at row `to` (for a Qt
+//    beginMoveRows the destination row is `to` when moving up and `to + 1` when moving down);
+//  - rowsAboutToBeReset/rowsReset: all rows rebuilt (sort, refresh, clear).
+// For insertions, moves and resets the entries change between the pair; for removals the entries are
+// compacted before the first pair, and the ranges then bring the row count down to the entry count.
+// After each operation selectionChanged tells the control to re-read the selection and
+// currentRowChanged(row) to focus that row and scroll it into view.
+
+#include "playlist/CPlayerSettings.h"
+#include "playlist/CPlaylistEntry.h"
+#include "playlist/CPlaylistSorter.h"
+#include "playlist/CPlaylistState.h"
+
+#include <QObject>
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class CMessageBox;
+class IEntryIdentifier;
+
+// The settings record is a base, so every setting is a member of the document (doc.bassdev, ...).
+class CPlayerDoc : public QObject, public CPlayerSettings {
+    Q_OBJECT
+
+public:
+    static constexpr int kMaxPlaylistEntries = 10000;
+
+    CPlayerDoc(IEntryIdentifier &identifier, CMessageBox &messageBox, QObject *parent = nullptr);
+    ~CPlayerDoc() override;
+    CPlayerDoc(const CPlayerDoc &) = delete;
+    CPlayerDoc &operator=(const CPlayerDoc &) = delete;
+
+    // --- any thread ---------------------------------------------------------------------------
+    int EntryCount() const;
+    // A copy of the entry at `index`, or a blank entry when there is none (any more).
+    CPlaylistEntry GetEntry(int index) const;
+    // Copies the entry at `index` into `out` (assignment, so `out` keeps its string capacity);
+    // false when there is no such entry.
+    bool GetEntry(int index, CPlaylistEntry &out) const;
+    // The row that follows the playing entry `path` for a gapless change-over, or -1. Advances
+    // m_nNextIndex when the entry there is `path` (compared case-insensitively), wrapping to 0 with
+    // repeat-list on; -1 when the index is invalid, the CD tab is shown or the entry is another one.
+    int NextGaplessIndex(const std::string &path);
+    // NextGaplessIndex and GetEntry in one locked step, so the list cannot change between them.
+    int NextGaplessEntry(const std::string &path, CPlaylistEntry &out);
+
+    // --- user-interface thread ----------------------------------------------------------------
+    // The entry at `index` without a copy; only for the user-interface thread, index 0 to count-1.
+    const CPlaylistEntry &EntryAt(int index) const { return m_aEntries[static_cast<std::size_t>(index)]; }
+
+    // Copies `entry` into the next free slot. The caller checks the limit first; a full list refuses
+    // the entry (false). Rows for new entries appear with InsertNewRows.
+    bool AppendEntry(const CPlaylistEntry &entry);
+    // Shows rows for entries appended since the last row change; adding rows ends any sort order.
+    void InsertNewRows();
+    // Deletes all rows and shows one per entry again.
+    void RebuildRows();
+
+    // Identifies and appends each path in order, skipping files that are not identified. When the
+    // list is full and a path remains, the limit message is shown once and the rest is skipped.
+    // Returns the number of entries added.
+    int AddFiles(const std::vector<std::string> &paths);
+    void RemoveSelected();
+    // Moves the selected rows to the drop row `target` (nothing when the drop row is selected).
+    void MoveSelected(int target);
+    // Sorts by column id 1 to 13; the same column again reverses the direction.
+    void Sort(int column);
+    // Identifies every entry again; entries whose files no longer load are dropped.
+    void Refresh();
+    // Saves a non-empty list first (result ignored), then empties it.
+    void Clear();
+
+    // Totals for the status text.
+    int TotalCount() const { return m_nEntryCount; }
+    std::uint32_t TotalDuration() const;  // seconds, 32-bit sum
+    std::uint64_t TotalSize() const;      // bytes
+
+    void ClearPlayedFlags();
+    // Clears the played flags and marks the playing entry: the end of every renumbering.
+    void ClearPlayedAndMarkPlaying();
+
+    // The next-up index of the gapless change-over; the view sets it to the entry that becomes
+    // current. It follows its entry when the list is reordered and becomes -1 when it is removed.
+    void SetNextIndex(int index);
+    int NextIndex() const;
+    // Set by the view while a CD tab is on show: the playlist then gives no gapless successor.
+    void SetCdTabShown(bool shown);
+    // Changes the `repeatlist` setting. The gapless change-over reads a copy of it under the lock
+    // from the update thread, so the user-interface thread changes it only through here (and calls
+    // it once after loading the settings).
+    void SetRepeatList(bool on);
+    bool RepeatList() const;
+
+    // Writes the playlist to its file (the playlist-file code supplies the writer); false on failure
+    // or when no writer is set.
+    bool SavePlaylist();
+    void SetPlaylistSaver(std::function<bool()> saver) { m_saver = std::move(saver); }
+
+    CPlaylistState &State() { return m_state; }
+    const CPlaylistState &State() const { return m_state; }
+
+    static std::string LimitMessage();
+
+signals:
+    void rowsAboutToBeInserted(int first, int last);
+    void rowsInserted(int first, int last);
+    void rowsAboutToBeRemoved(int first, int last);
+    void rowsRemoved(int first, int last);
+    void rowAboutToBeMoved(int from, int to);
+    void rowMoved(int from, int to);
+    void rowsAboutToBeReset();
+    void rowsReset();
+    void selectionChanged();
+    void currentRowChanged(int row);
+    // The last entry went and nothing plays: the view shows its empty, no-track state.
+    void playlistEmptied();
+    // Count, duration or size changed: the status text is out of date.
+    void totalsChanged();
+
+private:
+    // Index that `index` gets after entries are renumbered by `newIndex` (-1 for removed ones).
+    static int Renumber(int index, const std::vector<int> &newIndex);
+    void SelectOnly(int row);
+
+    IEntryIdentifier &m_identifier;
+    CMessageBox &m_messageBox;
+    std::function<bool()> m_saver;
+
+    mutable std::mutex m_mutex;
+    std::vector<CPlaylistEntry> m_aEntries; // always kMaxPlaylistEntries constructed slots
+    std::int32_t m_nEntryCount = 0;
+    std::int32_t m_nNextIndex = -1;
+    bool m_bCdTabShown = false;
+    bool m_bRepeatList = false;
+
+    CPlaylistState m_state;
+    CPlaylistSorter m_sorter;
+};
