@@ -1,12 +1,20 @@
 #include "playlist/CPlayerDoc.h"
 
 #include "app/CMessageBox.h"
+#include "playlist/CPlaylistFile.h"
 #include "playlist/CTextCompare.h"
+#include "playlist/ICdTrackPlayer.h"
 #include "playlist/IEntryIdentifier.h"
+#include "playlist/IFileDialogs.h"
 #include "playlist/PlaylistColumn.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
 #include <utility>
+
+static_assert(CPlayerDoc::kMaxPlaylistEntries == CPlaylistFile::kMaxEntries);
 
 CPlayerDoc::CPlayerDoc(IEntryIdentifier &identifier, CMessageBox &messageBox, QObject *parent)
     : QObject(parent), m_identifier(identifier), m_messageBox(messageBox), m_aEntries(kMaxPlaylistEntries)
@@ -440,7 +448,7 @@ void CPlayerDoc::Clear()
 
 bool CPlayerDoc::SavePlaylist()
 {
-    return m_saver ? m_saver() : false;
+    return m_saver ? m_saver() : WritePlaylistFile();
 }
 
 std::uint32_t CPlayerDoc::TotalDuration() const
@@ -467,4 +475,227 @@ void CPlayerDoc::ClearPlayedFlags()
 void CPlayerDoc::ClearPlayedAndMarkPlaying()
 {
     m_state.ClearPlayedAndMarkPlaying();
+}
+
+bool CPlayerDoc::SetEntryMixing(int index, const std::string &path, std::int32_t mixing)
+{
+    if (index < 0 || index >= m_nEntryCount || m_aEntries[index].m_strPath != path)
+        return false;
+    std::lock_guard lock(m_mutex);
+    m_aEntries[index].m_nMixing = mixing;
+    return true;
+}
+
+// --- playlist files ---------------------------------------------------------------------------
+
+namespace {
+
+std::string WithSlash(std::string folder)
+{
+    if (!folder.empty() && folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+std::string ExecutableFolder()
+{
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string("./") : WithSlash(exe.parent_path().string());
+}
+
+std::string AbsolutePath(const std::string &path)
+{
+    std::error_code ec;
+    std::string cwd = std::filesystem::current_path(ec).string();
+    return CPlaylistFile::ResolvePath(path, ec ? std::string() : WithSlash(cwd));
+}
+
+} // namespace
+
+const std::string &CPlayerDoc::DataFolder()
+{
+    if (m_strDataFolder.empty()) {
+        std::string base;
+        const char *xdg = std::getenv("XDG_DATA_HOME");
+        const char *home = std::getenv("HOME");
+        // The XDG rules ignore a relative XDG_DATA_HOME.
+        if (xdg && xdg[0] == '/')
+            base = xdg;
+        else if (home && home[0] == '/')
+            base = std::string(home) + "/.local/share";
+        std::error_code ec;
+        std::string folder = base.empty() ? std::string() : WithSlash(base) + "melvane/";
+        if (!folder.empty())
+            std::filesystem::create_directories(folder, ec);
+        if (folder.empty() || !std::filesystem::is_directory(folder, ec))
+            folder = ExecutableFolder();
+        m_strDataFolder = folder;
+    }
+    return m_strDataFolder;
+}
+
+void CPlayerDoc::SetDataFolder(std::string folder)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    m_strDataFolder = WithSlash(std::move(folder));
+}
+
+std::string CPlayerDoc::PlaylistFilePath()
+{
+    if (m_strPlaylistName.empty())
+        return DataFolder() + kDefaultPlaylistName;
+    return WithSlash(m_strPlaylistDir) + m_strPlaylistName;
+}
+
+void CPlayerDoc::SetPlaylistPath(const std::string &path)
+{
+    const std::string full = AbsolutePath(path);
+    m_strPlaylistDir = CPlaylistFile::FolderOf(full);
+    m_strPlaylistName = full.substr(m_strPlaylistDir.size());
+}
+
+void CPlayerDoc::LoadPlaylist()
+{
+    CPlaylistFile file(m_identifier);
+    std::vector<CPlaylistEntry> loaded;
+    const int room = kMaxPlaylistEntries - m_nEntryCount;
+    if (file.Load(PlaylistFilePath(), room, loaded) == CPlaylistFile::Format::Unreadable) {
+        m_strPlaylistName.clear();
+        return;
+    }
+    if (loaded.empty())
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        for (CPlaylistEntry &entry : loaded) {
+            if (m_nEntryCount >= kMaxPlaylistEntries)
+                break;
+            m_aEntries[m_nEntryCount++] = std::move(entry);
+        }
+    }
+    emit totalsChanged();
+}
+
+bool CPlayerDoc::WritePlaylistFile()
+{
+    std::string path = PlaylistFilePath();
+    if (!m_strPlaylistName.empty() && path.size() > 3) {
+        const std::string vpl = CPlaylistFile::VplPath(path);
+        if (vpl != path) {
+            path = vpl;
+            m_strPlaylistName = path.substr(path.rfind('/') + 1);
+            emit captionChanged();
+        }
+    }
+    return CPlaylistFile::Save(path, m_aEntries.data(), m_nEntryCount);
+}
+
+void CPlayerDoc::OnNewPlaylist()
+{
+    Clear();
+    m_strPlaylistName.clear();
+    RebuildRows();
+    emit captionChanged();
+}
+
+void CPlayerDoc::OpenPlaylist(const std::string &path)
+{
+    Clear();
+    SetPlaylistPath(path);
+    LoadPlaylist();
+    RebuildRows();
+    emit captionChanged();
+}
+
+void CPlayerDoc::OnOpenPlaylist()
+{
+    if (!m_pFileDialogs)
+        return;
+    m_bModalOpen = true;
+    const std::string path = m_pFileDialogs->OpenPlaylistFile(m_strPlaylistDir, m_strPlaylistName.substr(0, 259));
+    m_bModalOpen = false;
+    if (!path.empty())
+        OpenPlaylist(path);
+}
+
+void CPlayerDoc::OnSavePlaylist()
+{
+    if (m_nEntryCount == 0)
+        return;
+    if (m_strPlaylistName.empty() || m_strPlaylistDir.empty())
+        OnSavePlaylistAs();
+    else
+        SavePlaylist();
+}
+
+void CPlayerDoc::OnSavePlaylistAs()
+{
+    if (!m_pFileDialogs)
+        return;
+    m_bModalOpen = true;
+    const std::string path = m_pFileDialogs->SavePlaylistFile(m_strPlaylistDir, m_strPlaylistName);
+    m_bModalOpen = false;
+    if (!path.empty())
+        SavePlaylistAs(path);
+}
+
+bool CPlayerDoc::SavePlaylistAs(const std::string &path)
+{
+    SetPlaylistPath(path);
+    const bool saved = SavePlaylist();
+    if (!saved)
+        m_messageBox.Show(kSaveFailedMessage, CMessageBox::kOk);
+    emit captionChanged();
+    return saved;
+}
+
+void CPlayerDoc::OpenFromCommandLine(const std::string &path, bool isPlaylist, char driveLetter, int track)
+{
+    if (driveLetter != 0) {
+        if (track >= 0 && track < 100 && m_pCdTrackPlayer) {
+            const char letter = driveLetter >= 'a' && driveLetter <= 'z' ? static_cast<char>(driveLetter - 'a' + 'A')
+                                                                         : driveLetter;
+            m_pCdTrackPlayer->PlayCdTrack(letter, track);
+        }
+        return;
+    }
+    Clear();
+    if (isPlaylist) {
+        SetPlaylistPath(path);
+        LoadPlaylist();
+        RebuildRows();
+    } else {
+        m_strPlaylistName.clear();
+        CPlaylistEntry entry;
+        const bool added = m_identifier.Identify(path, entry) && entry.m_nType != 0 && AppendEntry(entry);
+        RebuildRows();
+        if (added) {
+            m_state.m_nCurrent = 0;
+            SelectOnly(0);
+            emit currentRowChanged(0);
+            emit playEntryRequested(0);
+        }
+    }
+    emit captionChanged();
+}
+
+bool CPlayerDoc::DropPlaylistFile(const std::vector<std::string> &paths)
+{
+    std::string first;
+    if (paths.empty() || !CPlaylistFile::ReadFirstLine(paths.front(), first))
+        return false;
+    if (first != CPlaylistFile::kHeader && first != CPlaylistFile::kM3uHeader)
+        return false;
+    OpenPlaylist(paths.front());
+    return true;
+}
+
+void CPlayerDoc::SaveAtExit()
+{
+    if (m_bSavedAtExit)
+        return;
+    m_bSavedAtExit = true;
+    SavePlaylist();
 }

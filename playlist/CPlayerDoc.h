@@ -44,7 +44,9 @@
 #include <vector>
 
 class CMessageBox;
+class ICdTrackPlayer;
 class IEntryIdentifier;
+class IFileDialogs;
 
 // The settings record is a base, so every setting is a member of the document (doc.bassdev, ...).
 class CPlayerDoc : public QObject, public CPlayerSettings {
@@ -107,6 +109,10 @@ public:
     // Clears the played flags and marks the playing entry: the end of every renumbering.
     void ClearPlayedAndMarkPlaying();
 
+    // Stores a module's amplification + 1 in the entry at `index` (clip correction while it plays),
+    // only when that entry still has `path`; false otherwise.
+    bool SetEntryMixing(int index, const std::string &path, std::int32_t mixing);
+
     // The next-up index of the gapless change-over; the view sets it to the entry that becomes
     // current. It follows its entry when the list is reordered and becomes -1 when it is removed.
     void SetNextIndex(int index);
@@ -119,10 +125,64 @@ public:
     void SetRepeatList(bool on);
     bool RepeatList() const;
 
-    // Writes the playlist to its file (the playlist-file code supplies the writer); false on failure
-    // or when no writer is set.
+    // Writes the playlist to its file (the playlist-file code supplies the writer); false on failure.
+    // Without a saver set, WritePlaylistFile is the writer; tests set their own to count saves.
     bool SavePlaylist();
     void SetPlaylistSaver(std::function<bool()> saver) { m_saver = std::move(saver); }
+
+    // --- playlist files (user-interface thread) -----------------------------------------------
+    // The current playlist file: its name and its folder (with a trailing '/'), both empty for an
+    // unnamed playlist, which lives in the default playlist of the data folder. They are the
+    // settings lastvpl and lastvpldir, under the names the playlist code uses.
+    std::string &m_strPlaylistName = lastvpl;
+    std::string &m_strPlaylistDir = lastvpldir;
+    // Raised while a modal dialog of the document or the view is up (tray clicks wait for it).
+    bool m_bModalOpen = false;
+
+    static constexpr const char *kDefaultPlaylistName = "default.vpl";
+    static constexpr const char *kSaveFailedMessage = "Unable to save playlist.  ";
+
+    // The program's data folder with a trailing '/': $XDG_DATA_HOME/melvane/ (~/.local/share/melvane/
+    // when the variable is unset), created on first use; the executable's folder when that fails.
+    const std::string &DataFolder();
+    // Replaces the data folder (tests, or a start-up option); created when missing.
+    void SetDataFolder(std::string folder);
+    // The default playlist when the playlist is unnamed, else the folder and name of its file.
+    std::string PlaylistFilePath();
+    // Appends the entries of the current playlist file (at most up to 10000 in all); the caller
+    // rebuilds the rows. A file that cannot be opened leaves the playlist unnamed.
+    void LoadPlaylist();
+    // The writer behind SavePlaylist: a named playlist not ending in ".vpl" is renamed to ".vpl"
+    // first (party.m3u saves as party.vpl), then the whole list is written. An empty list writes the
+    // header only. The old file stays as it was when the write fails.
+    bool WritePlaylistFile();
+
+    // File menu commands. Save and Save As are enabled only while CanSavePlaylist().
+    void OnNewPlaylist();
+    void OnOpenPlaylist();
+    void OnSavePlaylist();
+    void OnSavePlaylistAs();
+    bool CanSavePlaylist() const { return m_nEntryCount > 0; }
+    // What Open does with the path its dialog gave: saves and clears the old list, loads `path`.
+    void OpenPlaylist(const std::string &path);
+    // What Save As does with the path its dialog gave; a failed save shows kSaveFailedMessage.
+    bool SavePlaylistAs(const std::string &path);
+
+    // A file, playlist or CD track from the command line or a second instance. With a drive letter
+    // the CD side plays `track` (0: shows the drive only; 100 and up: ignored). Otherwise the old
+    // list is saved and cleared; a playlist is loaded and becomes the current one; a music file
+    // becomes the only entry of a new unnamed list and playEntryRequested(0) asks the view to play it.
+    void OpenFromCommandLine(const std::string &path, bool isPlaylist, char driveLetter, int track);
+    // Files dropped on the list: when the first one's first line is exactly the .vpl header or
+    // "#EXTM3U", it replaces the playlist and true is returned (the rest of the drop is ignored);
+    // false leaves the files to be added as music.
+    bool DropPlaylistFile(const std::vector<std::string> &paths);
+    // The save at exit: the playlist to its file or the default playlist, exactly once however
+    // often it is called (session end and window close may both ask). Settings are the caller's.
+    void SaveAtExit();
+
+    void SetFileDialogs(IFileDialogs *dialogs) { m_pFileDialogs = dialogs; }
+    void SetCdTrackPlayer(ICdTrackPlayer *player) { m_pCdTrackPlayer = player; }
 
     CPlaylistState &State() { return m_state; }
     const CPlaylistState &State() const { return m_state; }
@@ -144,15 +204,25 @@ signals:
     void playlistEmptied();
     // Count, duration or size changed: the status text is out of date.
     void totalsChanged();
+    // The view plays the entry at `index` (a music file opened from the command line).
+    void playEntryRequested(int index);
+    // The current playlist's name changed: the window caption is out of date.
+    void captionChanged();
 
 private:
     // Index that `index` gets after entries are renumbered by `newIndex` (-1 for removed ones).
     static int Renumber(int index, const std::vector<int> &newIndex);
     void SelectOnly(int row);
+    // Folder (absolute, trailing '/') and name of the current playlist from a file path.
+    void SetPlaylistPath(const std::string &path);
 
     IEntryIdentifier &m_identifier;
     CMessageBox &m_messageBox;
     std::function<bool()> m_saver;
+    IFileDialogs *m_pFileDialogs = nullptr;
+    ICdTrackPlayer *m_pCdTrackPlayer = nullptr;
+    std::string m_strDataFolder;
+    bool m_bSavedAtExit = false;
 
     mutable std::mutex m_mutex;
     std::vector<CPlaylistEntry> m_aEntries; // always kMaxPlaylistEntries constructed slots

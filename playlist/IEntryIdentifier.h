@@ -8,6 +8,7 @@
 
 #include "playlist/CPlaylistEntry.h"
 
+#include <cstdint>
 #include <string>
 
 class IEntryIdentifier {
@@ -17,4 +18,18 @@ public:
     // Fills `entry` from the file at `path`. True when the file opened and was identified with a
     // non-zero type; on false `entry` holds nothing useful and the file does not enter the list.
     virtual bool Identify(const std::string &path, CPlaylistEntry &entry) = 0;
+
+    // Completes an entry read from a playlist file line. `entry` holds the path and the line's
+    // fields (empty or zero where the line said nothing); `type` is the line's TYPE value. A type of 1
+    // to 12 is taken as given without reading the file; any other value lets the file's content
+    // decide. What the line left open (title, duration, ...) is read from the file; what the line
+    // gives stays. True when the entry has a type afterwards.
+    // The default, for identifiers without a reader of their own, takes a valid type as given and
+    // otherwise fills the gaps from Identify.
+    virtual bool Complete(CPlaylistEntry &entry, std::int32_t type);
+
+protected:
+    // Copies every field that `line` knows (non-empty text, non-zero number, the loop flag when set)
+    // over `fromFile`, keeping the path of `line`; the type stays the file's.
+    static void KeepKnownFields(const CPlaylistEntry &line, CPlaylistEntry &fromFile);
 };

@@ -1,6 +1,8 @@
 // Prints how fast the library mixes through the manual output: user streams at the output rate
 // (no conversion) against the same streams at 22050 Hz (converted), with and without nine
-// equalizer bands, as multiples of real time. The first row is the baseline for the ratios.
+// equalizer bands, as multiples of real time and as CPU milliseconds (all threads of the process)
+// per audio second. The first row is the baseline for the ratios. The tone procedure's own cost
+// (one sine per frame) is printed as well, to be subtracted by eye.
 
 #include "platform/bass/bass.h"
 #include "platform/bass/bass_render.h"
@@ -8,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <numbers>
 #include <vector>
 
@@ -29,7 +32,31 @@ DWORD ToneProc(HSTREAM, void *buffer, DWORD length, void *user)
     return length;
 }
 
-double Run(int streams, DWORD sourceRate, int bands, double seconds)
+double CpuNow()
+{
+    timespec ts {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
+
+struct Result {
+    double speed = 0;     // times real time
+    double cpuPerSec = 0; // CPU milliseconds per audio second
+};
+
+// CPU milliseconds that ToneProc alone spends per audio second of `streams` streams at `rate`.
+double ToneCost(int streams, DWORD rate)
+{
+    Tone tone;
+    tone.step = 0.01;
+    std::vector<float> buffer(4096 * 2);
+    const double cpu0 = CpuNow();
+    for (DWORD done = 0; done < rate * 5; done += 4096)
+        ToneProc(0, buffer.data(), 4096 * 8, &tone);
+    return 1000.0 * (CpuNow() - cpu0) / 5.0 * streams;
+}
+
+Result Run(int streams, DWORD sourceRate, int bands, double seconds)
 {
     constexpr DWORD kRate = 44100;
     BASSX_InitManual(kRate);
@@ -50,13 +77,15 @@ double Run(int streams, DWORD sourceRate, int bands, double seconds)
     std::vector<float> out(4096 * 2);
     const auto frames = static_cast<std::size_t>(seconds * kRate);
     const auto start = std::chrono::steady_clock::now();
+    const double cpu0 = CpuNow();
     for (std::size_t done = 0; done < frames; done += 4096)
         BASSX_Render(out.data(), 4096);
+    const double cpu = CpuNow() - cpu0;
     const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     for (HSTREAM h : handles)
         BASS_StreamFree(h);
     BASS_Free();
-    return seconds / took;
+    return Result{seconds / took, 1000.0 * cpu / seconds};
 }
 
 } // namespace
@@ -73,12 +102,13 @@ int main()
                           {"1 stream 44100 Hz + 9 EQ bands", 1, 44100, 9}, {"8 streams 44100 Hz", 8, 44100, 0},
                           {"8 streams 22050 Hz + 9 EQ bands", 8, 22050, 9}};
     double baseline = 0;
-    std::printf("%-36s %14s %10s\n", "case", "x real time", "ratio");
+    std::printf("%-36s %12s %8s %14s %14s\n", "case", "x real time", "ratio", "CPU ms/audio s", "of it tones");
     for (const Case &c : cases) {
-        const double speed = Run(c.streams, c.rate, c.bands, 20.0);
+        const Result r = Run(c.streams, c.rate, c.bands, 20.0);
         if (baseline == 0)
-            baseline = speed;
-        std::printf("%-36s %14.1f %10.2f\n", c.name, speed, speed / baseline);
+            baseline = r.speed;
+        std::printf("%-36s %12.1f %8.2f %14.3f %14.3f\n", c.name, r.speed, r.speed / baseline, r.cpuPerSec,
+                    ToneCost(c.streams, c.rate));
     }
     return 0;
 }

@@ -2,12 +2,27 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace melvane::bass {
 
 namespace {
 constexpr std::size_t kMaxInputChunk = 4096;
+
+void AddWithGains(float *__restrict out, const float *__restrict block, std::size_t frames, float left, float right)
+{
+    // Fixed groups of four frames so that the compiler turns each group into vector instructions.
+    const float gains[8] = {left, right, left, right, left, right, left, right};
+    std::size_t i = 0;
+    for (; i + 4 <= frames; i += 4)
+        for (std::size_t j = 0; j < 8; ++j)
+            out[i * 2 + j] += block[i * 2 + j] * gains[j];
+    for (; i < frames; ++i) {
+        out[i * 2] += block[i * 2] * left;
+        out[i * 2 + 1] += block[i * 2 + 1] * right;
+    }
 }
+} // namespace
 
 Channel::Channel(ChannelKind kind, std::unique_ptr<AudioSource> source, ModuleSource *module, int outputRate,
                  std::size_t bufferFrames, bool floatData, MixSequence &mix)
@@ -16,10 +31,10 @@ Channel::Channel(ChannelKind kind, std::unique_ptr<AudioSource> source, ModuleSo
       m_mix(mix), m_sourceBuffer(kMaxInputChunk * 2),
       m_ring(std::max(bufferFrames, 2 * kMixBlock) + 3 * kMixBlock + 8192),
       m_fillTarget(std::max(bufferFrames, 2 * kMixBlock)), m_mixBuffer(kMixBlock * 2),
-      m_history(new std::atomic<float>[kHistoryFrames * 2])
+      m_history(new std::atomic<std::uint64_t>[kHistoryFrames])
 {
-    for (std::size_t i = 0; i < kHistoryFrames * 2; ++i)
-        m_history[i].store(0.0f, std::memory_order_relaxed);
+    for (std::size_t i = 0; i < kHistoryFrames; ++i)
+        m_history[i].store(0, std::memory_order_relaxed);
     setRate(m_sourceRate);
 }
 
@@ -46,12 +61,14 @@ bool Channel::setRate(int rate)
 void Channel::fill(std::size_t targetFrames)
 {
     std::lock_guard lock(m_decodeMutex);
-    if (m_freed || !m_playing.load(std::memory_order_acquire) || m_sourceEnded.load(std::memory_order_acquire))
-        return;
     const std::size_t target = std::min(targetFrames, m_fillTarget);
-    const std::size_t room = m_resampler->maxOutputFrames();
-    while (!m_sourceEnded.load(std::memory_order_relaxed) && m_ring.available() < target && m_ring.space() >= room)
-        produceChunk();
+    m_lowWater.store(target / 2, std::memory_order_relaxed);
+    if (!m_freed && m_playing.load(std::memory_order_acquire) && !m_sourceEnded.load(std::memory_order_acquire)) {
+        const std::size_t room = m_resampler->maxOutputFrames();
+        while (!m_sourceEnded.load(std::memory_order_relaxed) && m_ring.available() < target && m_ring.space() >= room)
+            produceChunk();
+    }
+    m_refillRequested.store(false, std::memory_order_release);
 }
 
 void Channel::produceChunk()
@@ -96,36 +113,57 @@ bool Channel::readyFor(std::size_t frames) const
            m_sourceEnded.load(std::memory_order_acquire) || m_ring.available() >= std::min(frames, m_fillTarget);
 }
 
-void Channel::mix(float *out, std::size_t frames, std::uint64_t outputFrame)
+bool Channel::mix(float *out, std::size_t frames, std::uint64_t outputFrame)
 {
+    const bool live = !m_suspended.load(std::memory_order_seq_cst) && m_playing.load(std::memory_order_acquire);
+    // A channel that is not sounding has nothing to add; once its whole history is silence there is
+    // nothing to record either.
+    if (!live && m_silentRun >= kHistoryFrames)
+        return false;
     float *block = m_mixBuffer.data();
     std::size_t got = 0;
-    const bool live = !m_suspended.load(std::memory_order_seq_cst) && m_playing.load(std::memory_order_acquire);
+    bool refill = false;
     if (live) {
         got = m_ring.read(block, frames);
-        // The source's last frame has just gone out: the channel ends when that frame is heard.
-        if (m_sourceEnded.load(std::memory_order_acquire) && m_ring.available() == 0 &&
-            m_drainedAt.load(std::memory_order_relaxed) == kNever)
-            m_drainedAt.store(outputFrame + got, std::memory_order_release);
+        if (m_sourceEnded.load(std::memory_order_acquire)) {
+            // The source's last frame has just gone out: the channel ends when that frame is heard.
+            if (m_ring.available() == 0 && m_drainedAt.load(std::memory_order_relaxed) == kNever)
+                m_drainedAt.store(outputFrame + got, std::memory_order_release);
+        } else if (m_ring.available() < m_lowWater.load(std::memory_order_relaxed)) {
+            refill = !m_refillRequested.exchange(true, std::memory_order_acq_rel);
+        }
     }
     std::fill(block + got * 2, block + frames * 2, 0.0f);
     if (live) {
+        PeakingEq *filters[kMaxBands];
+        std::size_t active = 0;
         for (EqualizerBand &b : m_bands)
-            b.process(block, frames);
+            if (PeakingEq *f = b.prepare())
+                filters[active++] = f;
+        if (active > 0)
+            PeakingEq::processCascade(filters, active, block, frames);
         m_played.fetch_add(got, std::memory_order_acq_rel);
         const float volume = m_volume.load(std::memory_order_relaxed);
         const float pan = m_pan.load(std::memory_order_relaxed);
         const float left = volume * (pan > 0 ? 1.0f - pan : 1.0f);
         const float right = volume * (pan < 0 ? 1.0f + pan : 1.0f);
-        for (std::size_t i = 0; i < frames; ++i) {
-            out[i * 2] += block[i * 2] * left;
-            out[i * 2 + 1] += block[i * 2 + 1] * right;
-        }
+        AddWithGains(out, block, frames, left, right);
+        m_silentRun = 0;
+    } else {
+        m_silentRun += frames;
     }
+    recordHistory(block, frames, outputFrame);
+    return refill;
+}
+
+void Channel::recordHistory(const float *block, std::size_t frames, std::uint64_t outputFrame)
+{
+    std::size_t at = static_cast<std::size_t>(outputFrame) & (kHistoryFrames - 1);
     for (std::size_t i = 0; i < frames; ++i) {
-        const std::size_t h = static_cast<std::size_t>((outputFrame + i) % kHistoryFrames) * 2;
-        m_history[h].store(block[i * 2], std::memory_order_relaxed);
-        m_history[h + 1].store(block[i * 2 + 1], std::memory_order_relaxed);
+        std::uint64_t frame;
+        std::memcpy(&frame, block + i * 2, sizeof frame);
+        m_history[at].store(frame, std::memory_order_relaxed);
+        at = (at + 1) & (kHistoryFrames - 1);
     }
 }
 
@@ -158,6 +196,7 @@ void Channel::flushLocked(std::uint64_t newSourceFrame, std::uint32_t newOrderRo
     m_startOrderRow.store(newOrderRow, std::memory_order_release);
     m_sourceEnded.store(false, std::memory_order_release);
     m_drainedAt.store(kNever, std::memory_order_release);
+    m_refillRequested.store(false, std::memory_order_release);
     m_suspended.store(false, std::memory_order_seq_cst);
 }
 
@@ -201,9 +240,8 @@ void Channel::copyHeard(float *stereo, std::size_t frames, std::uint64_t endFram
             stereo[i * 2] = stereo[i * 2 + 1] = 0.0f;
             continue;
         }
-        const std::size_t h = static_cast<std::size_t>(frame % kHistoryFrames) * 2;
-        stereo[i * 2] = m_history[h].load(std::memory_order_relaxed);
-        stereo[i * 2 + 1] = m_history[h + 1].load(std::memory_order_relaxed);
+        const std::uint64_t bits = m_history[static_cast<std::size_t>(frame) & (kHistoryFrames - 1)].load(std::memory_order_relaxed);
+        std::memcpy(stereo + i * 2, &bits, sizeof bits);
     }
 }
 

@@ -3,6 +3,8 @@
 // frames from its AudioSource, converts them to the output rate and keeps them in a ring for the
 // mixer; the mixer applies its equalizer bands, volume and pan, and keeps a history of what it mixed
 // so that levels, samples, spectra and module positions describe what is heard, not what was decoded.
+// The ring is refilled in large steps: fill() tops it up to the fill target, and the mixer asks for
+// the next fill only once it has played it down to half of that (mix() returns true once per drop).
 //
 // Threads and locks:
 //  - caller's thread (under the library's call lock): construction, play/stop, attributes, effects,
@@ -35,6 +37,7 @@ class Channel {
 public:
     static constexpr std::size_t kMixBlock = 1024;
     static constexpr std::size_t kHistoryFrames = 16384;
+    static_assert((kHistoryFrames & (kHistoryFrames - 1)) == 0, "the history index wraps with a mask");
     static constexpr std::size_t kMaxBands = 16;
     static constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
 
@@ -57,8 +60,9 @@ public:
     bool readyFor(std::size_t frames) const;
 
     // Mixer: adds at most kMixBlock frames of this channel to `out`; `outputFrame` is the output's
-    // frame count at the start of the block.
-    void mix(float *out, std::size_t frames, std::uint64_t outputFrame);
+    // frame count at the start of the block. Returns true when the ring has just fallen low enough
+    // that the update thread should fill it.
+    bool mix(float *out, std::size_t frames, std::uint64_t outputFrame);
 
     // Caller's thread.
     void play();
@@ -113,6 +117,7 @@ private:
 
     void flushLocked(std::uint64_t newSourceFrame, std::uint32_t newOrderRow);
     void produceChunk();
+    void recordHistory(const float *block, std::size_t frames, std::uint64_t outputFrame);
     void push(const float *frames, std::size_t count);
     std::size_t inputChunkFor(int rate) const;
 
@@ -145,6 +150,10 @@ private:
     std::atomic<std::uint32_t> m_startOrderRow{0};
     std::atomic<float> m_volume{1.0f};
     std::atomic<float> m_pan{0.0f};
+    // Set by the mixer when it asks for a fill, cleared by fill() once the ring is topped up, so one
+    // drop below the low-water mark wakes the update thread once.
+    std::atomic<bool> m_refillRequested{false};
+    std::atomic<std::size_t> m_lowWater{0};
 
     std::array<Mark, kMarks> m_marks;
     std::atomic<std::uint64_t> m_markCount{0};
@@ -152,9 +161,11 @@ private:
     std::array<EqualizerBand, kMaxBands> m_bands;
     std::array<bool, kMaxBands> m_bandUsed{};
 
-    // Mixer-owned.
+    // Mixer-owned. The history holds one frame per word (left sample in the low half, as in memory)
+    // so that recording it costs one store per frame.
     std::vector<float> m_mixBuffer;
-    std::unique_ptr<std::atomic<float>[]> m_history;
+    std::unique_ptr<std::atomic<std::uint64_t>[]> m_history;
+    std::size_t m_silentRun = 0; // frames of silence recorded since the last sound
 };
 
 } // namespace melvane::bass

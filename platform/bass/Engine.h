@@ -6,20 +6,24 @@
 //  - caller's thread: every public method except mix(), always under the library's call lock (held
 //    by the C interface), so callers are serialised. A method that fails records a BASS_ERROR_* code
 //    that error() returns until the next call.
-//  - update thread (one, started in init()): fills every playing channel's ring up to the buffer
-//    length; takes m_tableMutex only to copy the channel list, then each channel's decode lock.
+//  - update thread (one, started in init()): sleeps on m_wakeSignal and, when woken, fills every
+//    playing channel's ring up to the buffer length in one go; takes m_tableMutex only to copy the
+//    channel list, then each channel's decode lock. It is woken by the caller (play, position, buffer
+//    length, a render that would have to wait) and by the mixer when a channel's ring has fallen to
+//    half the buffer length, so during playback it wakes a few times a second and decodes large
+//    chunks instead of polling. A long safety period wakes it anyway.
 //  - mixer: mix() from the SDL device callback or the no-sound clock thread, or render() on the
-//    caller's thread for the manual output. The mixer takes no lock and allocates nothing; it reaches
-//    the channels through m_mixSlots, and a channel leaves only after MixSequence says the mixer has
-//    let go of it.
-// Lock order: library call lock -> m_tableMutex -> channel decode lock; m_wakeMutex and m_fillMutex
-// are leaves.
+//    caller's thread for the manual output. The mixer takes no lock and allocates nothing (its only
+//    call out is WakeSignal::post, a semaphore post); it reaches the channels through m_mixSlots, and a
+//    channel leaves only after MixSequence says the mixer has let go of it.
+// Lock order: library call lock -> m_tableMutex -> channel decode lock; m_fillMutex is a leaf.
 
 #include "AudioSource.h"
 #include "Channel.h"
 #include "HandleTable.h"
 #include "MixSequence.h"
 #include "SpectrumAnalyser.h"
+#include "WakeSignal.h"
 #include "bass.h"
 
 #include <array>
@@ -142,10 +146,8 @@ private:
 
     std::thread m_updateThread;
     std::array<std::shared_ptr<Channel>, kMaxChannels> m_snapshot;
-    std::mutex m_wakeMutex;
-    std::condition_variable m_wakeCv;
-    bool m_wake = false;
-    bool m_stop = false;
+    WakeSignal m_wakeSignal;
+    std::atomic<bool> m_stop{false};
     std::mutex m_fillMutex;
     std::condition_variable m_fillCv;
     std::uint64_t m_passesStarted = 0;

@@ -27,8 +27,14 @@ void EqualizerBand::publish(const BiquadCoefficients &c)
 
 void EqualizerBand::process(float *stereo, std::size_t frames)
 {
+    if (PeakingEq *filter = prepare())
+        filter->process(stereo, frames);
+}
+
+PeakingEq *EqualizerBand::prepare()
+{
     if (!m_enabled.load(std::memory_order_acquire))
-        return;
+        return nullptr;
     const std::uint32_t generation = m_generation.load(std::memory_order_acquire);
     if (generation != m_seenGeneration) {
         m_filter.clearState();
@@ -50,7 +56,7 @@ void EqualizerBand::process(float *stereo, std::size_t frames)
             m_seenSequence = before;
         }
     }
-    m_filter.process(stereo, frames);
+    return &m_filter;
 }
 
 } // namespace melvane::bass

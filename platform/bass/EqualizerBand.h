@@ -21,6 +21,9 @@ public:
     bool enabled() const { return m_enabled.load(std::memory_order_acquire); }
     void publish(const BiquadCoefficients &c);
 
+    // Mixer side: picks up published parameters and returns the filter to run, or null when the band
+    // is off.
+    PeakingEq *prepare();
     // Mixer side: applies the band to `stereo` when enabled.
     void process(float *stereo, std::size_t frames);
 

@@ -19,6 +19,10 @@ public:
     void setCoefficients(const BiquadCoefficients &c) { m_c = c; }
     void clearState();
     void process(float *stereo, std::size_t frames);
+    // Runs `count` filters one after the other over `stereo`. Same result as calling process() on
+    // each in turn, but a frame goes through every filter before the next one, so the filters'
+    // feedback paths overlap instead of queueing up.
+    static void processCascade(PeakingEq *const *filters, std::size_t count, float *stereo, std::size_t frames);
 
 private:
     BiquadCoefficients m_c;
