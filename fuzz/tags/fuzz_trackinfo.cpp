@@ -1,41 +1,21 @@
-// Writes each input to a temporary file and reads it as the player would.
+// Reads each input as the player reads a file it is given: type, tags and length.
 
-#include "tags/CTrackInfo.h"
+#include "FuzzChecks.h"
+#include "FuzzInputFile.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-#include <unistd.h>
-
-namespace {
-
-// The input file, removed when the fuzzer exits.
-struct TempFile {
-    TempFile()
-    {
-        const int fd = mkstemp(path.data());
-        if (fd < 0)
-            std::abort();
-        close(fd);
-    }
-    ~TempFile() { unlink(path.c_str()); }
-    std::string path = "/tmp/fuzz_trackinfo-XXXXXX";
-};
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    static const TempFile file;
-    const std::string &path = file.path;
-    std::FILE *out = std::fopen(path.c_str(), "wb");
-    if (!out)
-        return 0;
-    if (size)
-        std::fwrite(data, 1, size, out);
-    std::fclose(out);
-    CTrackInfo info(path);
-    info.Read(nullptr);
+    static FuzzInputFile file;
+    file.Write(data, size);
+    CTrackInfo info(file.path());
+    const std::int32_t type = info.Read(nullptr);
+    FUZZ_CHECK(type >= kTypeUnknown && type <= kTypeFlac && type != kTypeWma);
+    if (type != kTypeUnknown)
+        FUZZ_CHECK(info.GetSize() == size);
+    CheckTexts(info);
+    if (IsModuleType(type))
+        CheckOrderTimes(info.GetOrderTimes(), info.GetLength());
     return 0;
 }

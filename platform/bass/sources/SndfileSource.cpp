@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace melvane::bass {
 
@@ -53,6 +54,21 @@ bool KnownFormatTag(std::uint16_t tag)
     default:
         return false;
     }
+}
+
+bool IsFloatData(int format)
+{
+    const int sub = format & SF_FORMAT_SUBMASK;
+    return sub == SF_FORMAT_FLOAT || sub == SF_FORMAT_DOUBLE;
+}
+
+// A float file may hold NaN or infinite samples; one of them would stick in the equalizer's filter state
+// and silence the channel for good, so they are played as silence.
+void ZeroNonFinite(float *samples, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        if (!std::isfinite(samples[i]))
+            samples[i] = 0.0f;
 }
 
 bool IsBlockCodec(int format)
@@ -138,6 +154,7 @@ std::unique_ptr<SndfileSource> SndfileSource::Open(const char *path, int &error)
     }
     source->m_rate = info.samplerate;
     source->m_fileChannels = info.channels;
+    source->m_floatData = IsFloatData(info.format);
     source->m_length = info.frames > 0 ? static_cast<std::uint64_t>(info.frames) : 0;
     // Block codecs fill their last block; the fact chunk says where the real samples end.
     if (IsBlockCodec(info.format) && layout->factFrames && *layout->factFrames < source->m_length)
@@ -178,7 +195,11 @@ std::size_t SndfileSource::decode(float *out, std::size_t frames)
 {
     if (!m_downmix) {
         const sf_count_t got = sf_readf_float(m_file, out, static_cast<sf_count_t>(frames));
-        return got > 0 ? static_cast<std::size_t>(got) : 0;
+        if (got <= 0)
+            return 0;
+        if (m_floatData)
+            ZeroNonFinite(out, static_cast<std::size_t>(got) * static_cast<std::size_t>(m_fileChannels));
+        return static_cast<std::size_t>(got);
     }
     std::size_t done = 0;
     while (done < frames) {
@@ -186,6 +207,8 @@ std::size_t SndfileSource::decode(float *out, std::size_t frames)
         const sf_count_t got = sf_readf_float(m_file, m_scratch.data(), static_cast<sf_count_t>(want));
         if (got <= 0)
             break;
+        if (m_floatData)
+            ZeroNonFinite(m_scratch.data(), static_cast<std::size_t>(got) * static_cast<std::size_t>(m_fileChannels));
         m_downmix->process(m_scratch.data(), out + 2 * done, static_cast<std::size_t>(got));
         done += static_cast<std::size_t>(got);
         if (static_cast<std::size_t>(got) < want)

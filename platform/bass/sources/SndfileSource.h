@@ -46,6 +46,7 @@ private:
     int m_fileChannels = 0;
     std::uint64_t m_length = 0;
     std::uint64_t m_position = 0;
+    bool m_floatData = false; // IEEE float samples: any bit pattern, NaN and infinity included
     std::optional<StereoDownmix> m_downmix;
     std::vector<float> m_scratch;
 };

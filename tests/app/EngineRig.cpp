@@ -1,0 +1,171 @@
+#include "EngineRig.h"
+
+#include "platform/bass/bass_render.h"
+#include "support/ModuleWriter.h"
+#include "tags/CTrackInfo.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace engine_test {
+
+namespace {
+
+BOOL InitManual(int, DWORD freq, DWORD, void *)
+{
+    return BASSX_InitManual(freq);
+}
+
+std::string Tone(const TempDir &dir, const std::string &name, double seconds, int rate, int channels)
+{
+    const std::string path = dir.file(name + ".wav");
+    const std::string cmd = "sox -q -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) +
+                            " -b 16 '" + path + "' synth " + std::to_string(seconds) + " sine 440 sine 660 vol 0.5";
+    return RunCommand(cmd) == 0 ? path : "";
+}
+
+} // namespace
+
+bool ReaderIdentifier::Identify(const std::string &path, CPlaylistEntry &entry)
+{
+    CTrackInfo info(path);
+    if (info.Read(nullptr) == 0)
+        return false;
+    info.CopyToEntry(entry);
+    return true;
+}
+
+bool FakePlayOrder::SelectNext()
+{
+    ++selectNextCalls;
+    CPlaylistState &state = m_doc.State();
+    if (!answerNext || state.m_nCurrent + 1 >= m_doc.EntryCount())
+        return false;
+    ++state.m_nCurrent;
+    return true;
+}
+
+void FakePlayOrder::NextTrack()
+{
+    if (SelectNext() && transport && transport->IsPlaying())
+        transport->Play();
+}
+
+EngineRig::EngineRig(bool manualOutput)
+    : doc(identifier, messageBox), gapless(doc), decoder(&gapless, nullptr), playOrder(doc), manual(manualOutput)
+{
+    PlaybackEngineLinks links;
+    links.doc = &doc;
+    links.decoder = &decoder;
+    links.messageBox = &messageBox;
+    links.clock = &clock;
+    links.counter = &counter;
+    links.positionBar = &positionBar;
+    links.meter = &meter;
+    links.status = &status;
+    links.volumeSlider = &volumeSlider;
+    links.equalizer = &equalizer;
+    links.screenSaver = &screenSaver;
+    links.visuals = &visuals;
+    links.gapless = &gapless;
+    engine = std::make_unique<CPlaybackEngine>(links, manual ? &InitManual : nullptr);
+    engine->SetPlayOrder(&playOrder);
+    playOrder.transport = engine.get();
+    doc.bassfreq = 1;
+    doc.bassdev = 1;
+    doc.bassbuffer = 0; // short buffers keep the rendered latency small
+}
+
+EngineRig::~EngineRig()
+{
+    engine->ShutDown();
+}
+
+int EngineRig::Add(const std::vector<std::string> &paths)
+{
+    return doc.AddFiles(paths);
+}
+
+void EngineRig::Start()
+{
+    engine->InitAudio();
+    engine->SetInitialised(true);
+}
+
+float EngineRig::Render(std::uint32_t frames)
+{
+    renderBuffer.resize(static_cast<std::size_t>(frames) * 2);
+    BASSX_Render(renderBuffer.data(), frames);
+    float peak = 0.0f;
+    for (float v : renderBuffer)
+        peak = std::max(peak, std::fabs(v));
+    return peak;
+}
+
+void EngineRig::Tick()
+{
+    clock.AdvanceMs(20);
+    if (manual)
+        Render(static_cast<std::uint32_t>(engine->OutputFrequency() / 50));
+    engine->OnTick();
+}
+
+void EngineRig::Ticks(int count)
+{
+    for (int i = 0; i < count; ++i)
+        Tick();
+}
+
+std::string MakeWav(const TempDir &dir, const std::string &name, double seconds, int rate, int channels)
+{
+    return Tone(dir, name, seconds, rate, channels);
+}
+
+std::string MakeMp3(const TempDir &dir, const std::string &name, double seconds)
+{
+    const std::string wav = Tone(dir, name + "-src", seconds, 44100, 2);
+    const std::string path = dir.file(name + ".mp3");
+    return !wav.empty() && RunCommand("lame --quiet '" + wav + "' '" + path + "'") == 0 ? path : "";
+}
+
+std::string MakeFlac(const TempDir &dir, const std::string &name, double seconds)
+{
+    const std::string wav = Tone(dir, name + "-src", seconds, 44100, 2);
+    const std::string path = dir.file(name + ".flac");
+    return !wav.empty() && RunCommand("flac -s -f -o '" + path + "' '" + wav + "' 2>/dev/null") == 0 ? path : "";
+}
+
+std::string MakeOgg(const TempDir &dir, const std::string &name, double seconds)
+{
+    const std::string wav = Tone(dir, name + "-src", seconds, 44100, 2);
+    const std::string path = dir.file(name + ".ogg");
+    return !wav.empty() && RunCommand("oggenc -Q -o '" + path + "' '" + wav + "'") == 0 ? path : "";
+}
+
+std::string MakeModule(const TempDir &dir, const std::string &name, int orders, bool loops, int volume, int channels)
+{
+    ModuleSong song;
+    song.channels = channels;
+    song.speed = 6;
+    song.tempo = 125;
+    ModuleSample sample = ModuleSample::Square(256, 32);
+    sample.volume = static_cast<std::uint8_t>(volume);
+    song.samples.push_back(sample);
+    for (int p = 0; p < orders; ++p) {
+        ModulePattern pattern(25, channels);
+        for (int ch = 0; ch < channels; ++ch) {
+            pattern.at(0, ch).note = static_cast<std::uint8_t>(49 + p);
+            pattern.at(0, ch).instrument = 1;
+        }
+        if (loops && p == orders - 1) {
+            pattern.at(24, 0).effect = 0xB; // jump back to order 0
+            pattern.at(24, 0).param = 0;
+        }
+        song.patterns.push_back(pattern);
+        song.orders.push_back(p);
+    }
+    const std::string path = dir.file(name + ".xm");
+    return ModuleWriter::Save(path, ModuleWriter::Xm(song)) ? path : "";
+}
+
+} // namespace engine_test

@@ -1,0 +1,189 @@
+#pragma once
+// The playback engine wired to the real playlist document, stream decoder and audio library, with
+// fakes for everything that is a window (displays, message box, sliders), for the play order, the
+// clock and the screen saver. Tests drive time: each Tick advances the test clock by 20 ms, renders
+// 20 ms of the manual output and runs OnTick, as the main timer would.
+
+#include "app/CDocGaplessPlaylist.h"
+#include "app/CMessageBox.h"
+#include "app/CPlaybackEngine.h"
+#include "app/CStreamDecoder.h"
+#include "app/IClock.h"
+#include "app/ICounterDisplay.h"
+#include "app/IEqualizer.h"
+#include "app/ILevelMeter.h"
+#include "app/IPlayOrder.h"
+#include "app/IPositionBar.h"
+#include "app/IScreenSaver.h"
+#include "app/IStatusText.h"
+#include "app/IVisualHost.h"
+#include "app/IVolumeSlider.h"
+#include "playlist/CPlayerDoc.h"
+#include "playlist/IEntryIdentifier.h"
+#include "support/TempDir.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace engine_test {
+
+class TestClock : public IClock {
+public:
+    std::uint64_t now = 1000000000ull;
+    std::uint64_t Now() override { return now; }
+    void AdvanceMs(std::uint64_t ms) { now += ms * 1000000ull; }
+};
+
+class FakeMessageBox : public CMessageBox {
+public:
+    std::vector<std::string> texts;
+    Answer answer = kAnswerNo;
+    Answer Show(const std::string &text, Buttons, Icon) override
+    {
+        texts.push_back(text);
+        return answer;
+    }
+};
+
+class FakeCounter : public ICounterDisplay {
+public:
+    unsigned time = 0, length = 0;
+    int offset = 0, resets = 0, blinks = 0;
+    bool active = false;
+    void SetTime(unsigned ms) override { time = ms; }
+    void Reset() override { time = 0; offset = 0; ++resets; }
+    void SetLength(unsigned ms) override { length = ms; }
+    void SetOffset(int seconds) override { offset = seconds; }
+    void SetActive(bool a) override { active = a; }
+    void Redraw(bool blink) override { blinks += blink ? 1 : 0; }
+    void UpdateTip() override {}
+    void EndHoverIfLeft() override {}
+};
+
+class FakePositionBar : public IPositionBar {
+public:
+    unsigned length = 0, position = 0;
+    void SetLength(unsigned ms) override { length = ms; }
+    void SetPosition(unsigned ms) override { position = ms; }
+    void Reset() override { length = position = 0; }
+    void EndHoverIfLeft() override {}
+};
+
+class FakeMeter : public ILevelMeter {
+public:
+    std::uint32_t level = 0;
+    void SetLevel(std::uint32_t l) override { level = l; }
+    void EndHoverIfLeft() override {}
+};
+
+class FakeStatus : public IStatusText {
+public:
+    int updates = 0;
+    void UpdateStatusText() override { ++updates; }
+};
+
+class FakeVolumeSlider : public IVolumeSlider {
+public:
+    int position = 100;
+    int Position() const override { return position; }
+    void SetPosition(int p) override { position = p; }
+    void UpdateTip() override {}
+};
+
+class FakeEqualizer : public IEqualizer {
+public:
+    std::vector<std::uint32_t> attached;
+    int clears = 0;
+    bool available = false;
+    void AttachEffects(std::uint32_t channel) override { attached.push_back(channel); }
+    void RemoveEffects(std::uint32_t) override {}
+    void ClearHandles() override { ++clears; }
+    void SetAvailable(bool a) override { available = a; }
+};
+
+class FakeScreenSaver : public IScreenSaver {
+public:
+    bool detectable = true, active = false;
+    bool IsDetectable() override { return detectable; }
+    bool IsActive() override { return active; }
+};
+
+class FakeVisuals : public IVisualHost {
+public:
+    bool active = false;
+    bool AnyVisualActive() override { return active; }
+};
+
+// Identifies files with the real track reader.
+class ReaderIdentifier : public IEntryIdentifier {
+public:
+    bool Identify(const std::string &path, CPlaylistEntry &entry) override;
+};
+
+// The play order in its simplest form: list order over the document's rows, no selection rules.
+class FakePlayOrder : public IPlayOrder {
+public:
+    explicit FakePlayOrder(CPlayerDoc &doc) : m_doc(doc) {}
+    bool SelectNext() override;
+    void NextTrack() override;
+    void RecordPlayed(const std::string &path) override { history.push_back(path); }
+    bool StopAfterEntry() const override { return stopAfter; }
+    void ClearStopAfterEntry() override { stopAfter = false; }
+
+    std::vector<std::string> history;
+    bool stopAfter = false;
+    bool answerNext = true; // false: SelectNext reports the end of the list
+    int selectNextCalls = 0;
+    ITransport *transport = nullptr;
+
+private:
+    CPlayerDoc &m_doc;
+};
+
+struct EngineRig {
+    // `manual`: the library's manual output at the engine's frequency; else BASS_Init (SDL dummy).
+    explicit EngineRig(bool manual = true);
+    ~EngineRig();
+
+    // Adds files to the playlist through the real reader; returns how many were added.
+    int Add(const std::vector<std::string> &paths);
+    // Initialises the output and marks start-up as finished.
+    void Start();
+    // One main-timer tick: 20 ms of clock and of rendered output, then OnTick.
+    void Tick();
+    void Ticks(int count);
+    // Renders `frames` frames of the manual output; returns the peak absolute sample.
+    float Render(std::uint32_t frames);
+
+    ReaderIdentifier identifier;
+    FakeMessageBox messageBox;
+    CPlayerDoc doc;
+    CDocGaplessPlaylist gapless;
+    CStreamDecoder decoder;
+    TestClock clock;
+    FakeCounter counter;
+    FakePositionBar positionBar;
+    FakeMeter meter;
+    FakeStatus status;
+    FakeVolumeSlider volumeSlider;
+    FakeEqualizer equalizer;
+    FakeScreenSaver screenSaver;
+    FakeVisuals visuals;
+    FakePlayOrder playOrder;
+    std::unique_ptr<CPlaybackEngine> engine;
+    bool manual;
+    std::vector<float> renderBuffer;
+};
+
+// Fixtures (empty string when the tool failed).
+std::string MakeWav(const TempDir &dir, const std::string &name, double seconds, int rate = 44100, int channels = 2);
+std::string MakeMp3(const TempDir &dir, const std::string &name, double seconds);
+std::string MakeFlac(const TempDir &dir, const std::string &name, double seconds);
+std::string MakeOgg(const TempDir &dir, const std::string &name, double seconds);
+// An XM whose orders each last exactly 3 s (25 rows at speed 6, tempo 125). `loops`: the last row
+// jumps back to order 0. `volume` 0 to 64 of the square-wave sample on all four channels.
+std::string MakeModule(const TempDir &dir, const std::string &name, int orders, bool loops, int volume = 32,
+                       int channels = 4);
+
+} // namespace engine_test

@@ -1,0 +1,69 @@
+// `cmake --install` into a temporary prefix puts the program's desktop files where desktops look,
+// judged by desktop-file-validate, update-mime-database and xdg-mime (through GIO's MIME database).
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Width and height from a PNG file's header.
+std::pair<int, int> PngSize(const std::string &path)
+{
+    const std::string data = ReadWholeFile(path);
+    if (data.size() < 24 || data.compare(1, 3, "PNG") != 0)
+        return {0, 0};
+    auto be32 = [&](std::size_t at) {
+        int value = 0;
+        for (std::size_t i = 0; i < 4; ++i)
+            value = value << 8 | static_cast<unsigned char>(data[at + i]);
+        return value;
+    };
+    return {be32(16), be32(20)};
+}
+
+TEST(InstallTest, DesktopFindsEntryIconsAndPlaylistType)
+{
+#ifndef MELVANE_INSTALL_RULES
+    GTEST_SKIP() << "cmake/Install.cmake is not part of this build";
+#else
+    TempDir dir;
+    const std::string prefix = dir.file("prefix");
+    ASSERT_EQ(RunCommand("cmake --install '" MELVANE_BINARY_DIR "' --prefix '" + prefix + "' > /dev/null"), 0);
+
+    const std::string share = prefix + "/share";
+    const std::string desktop = share + "/applications/melvane.desktop";
+    ASSERT_TRUE(fs::exists(desktop));
+    EXPECT_EQ(RunCommand("desktop-file-validate '" + desktop + "'"), 0);
+    EXPECT_TRUE(fs::exists(share + "/icons/hicolor/scalable/apps/melvane.svg"));
+    if (RunCommand("command -v rsvg-convert > /dev/null") == 0) {
+        for (int size : {16, 32, 48, 128}) {
+            const std::string folder = std::to_string(size) + "x" + std::to_string(size);
+            EXPECT_EQ(PngSize(share + "/icons/hicolor/" + folder + "/apps/melvane.png"), std::make_pair(size, size));
+        }
+    }
+    const std::string program = prefix + "/lib/melvane";
+    EXPECT_TRUE(fs::is_directory(program + "/visuals"));
+    EXPECT_TRUE(fs::is_directory(program + "/encoders"));
+    if (fs::exists(program + "/melvane")) {
+        EXPECT_TRUE(fs::is_symlink(prefix + "/bin/melvane"));
+        EXPECT_TRUE(fs::equivalent(prefix + "/bin/melvane", program + "/melvane"));
+    }
+
+    // With the installed share folder first, the desktop knows .vpl files as our playlist type.
+    ASSERT_EQ(RunCommand("update-mime-database '" + share + "/mime' > /dev/null 2>&1"), 0);
+    const std::string playlist = dir.file("list.vpl");
+    std::ofstream(playlist) << "#Melvane playlist\n";
+    const std::string result = dir.file("type.txt");
+    ASSERT_EQ(RunCommand("XDG_DATA_DIRS='" + share + ":/usr/share' XDG_DATA_HOME='" + share +
+                         "' XDG_CURRENT_DESKTOP=GNOME xdg-mime query filetype '" + playlist + "' > '" + result + "'"),
+              0);
+    EXPECT_EQ(ReadWholeFile(result), "audio/x-melvane-playlist\n");
+#endif
+}
+
+} // namespace
