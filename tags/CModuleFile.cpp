@@ -1,34 +1,78 @@
 #include "CModuleFile.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
-CModuleFile::CModuleFile(const std::string &path) : m_stream(path, std::ios::binary)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+CModuleFile::CModuleFile(const std::string &path)
 {
-    if (!m_stream)
+    // Non-blocking so that a FIFO cannot hang the scanner; only regular files are read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return;
-    m_stream.seekg(0, std::ios::end);
-    const std::streamoff end = m_stream.tellg();
-    if (end < 0)
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
         return;
-    m_size = static_cast<std::uint64_t>(end);
-    m_open = true;
+    }
+    m_fd = fd;
+    m_size = static_cast<std::uint64_t>(st.st_size);
+}
+
+CModuleFile::~CModuleFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool CModuleFile::ReadFully(std::uint64_t offset, std::size_t count, std::uint8_t *into)
+{
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got = ::pread(m_fd, into + done, count - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        done += static_cast<std::size_t>(got);
+    }
+    return true;
 }
 
 bool CModuleFile::Read(std::uint64_t offset, std::uint64_t count, std::vector<std::uint8_t> &out)
 {
     out.clear();
-    if (!m_open || count > kMaxRead || offset > m_size || count > m_size - offset)
+    if (m_fd < 0 || count > kMaxRead || offset > m_size || count > m_size - offset)
         return false;
-    out.resize(static_cast<std::size_t>(count));
-    if (count == 0)
+    const auto wanted = static_cast<std::size_t>(count);
+    if (wanted == 0) {
+        out.resize(0);
         return true;
-    m_stream.clear();
-    m_stream.seekg(static_cast<std::streamoff>(offset));
-    m_stream.read(reinterpret_cast<char *>(out.data()), static_cast<std::streamsize>(count));
-    if (m_stream.gcount() != static_cast<std::streamsize>(count)) {
-        out.clear();
-        return false;
     }
+    const bool inWindow = offset >= m_windowAt && offset + count <= m_windowAt + m_window.size();
+    if (!inWindow) {
+        if (wanted >= kWindow) {
+            out.resize(wanted);
+            if (!ReadFully(offset, wanted, out.data())) {
+                out.clear();
+                return false;
+            }
+            return true;
+        }
+        m_window.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, m_size - offset)));
+        m_windowAt = offset;
+        if (!ReadFully(offset, m_window.size(), m_window.data())) {
+            m_window.clear();
+            return false;
+        }
+    }
+    const auto from = static_cast<std::size_t>(offset - m_windowAt);
+    out.assign(m_window.begin() + static_cast<std::ptrdiff_t>(from),
+               m_window.begin() + static_cast<std::ptrdiff_t>(from + wanted));
     return true;
 }
 

@@ -8,8 +8,11 @@
 
 class CModuleSimulator {
 public:
-    // A song whose pattern loops feed each other can run forever; no real song plays this many rows.
-    static constexpr std::uint64_t kMaxRows = 4'000'000;
+    // A song whose pattern loops feed each other can run forever, so the rows played are capped. Without
+    // loops a song plays each order once: at most 256 orders of at most 256 rows. A pattern loop repeats
+    // its rows at most 16 times (a loop count of 15 plus the first pass), so even a song that loops every
+    // pattern whole stays within 256 x 256 x 16 rows; only loops that feed each other go past it.
+    static constexpr std::uint64_t kMaxRows = 256 * 256 * 16;
 
     static ModuleScanResult Run(const CModuleSong &song);
 };

@@ -58,6 +58,23 @@ std::int32_t ClampInt(std::uint64_t value)
     return static_cast<std::int32_t>(std::min<std::uint64_t>(value, std::numeric_limits<std::int32_t>::max()));
 }
 
+// Reads up to `count` bytes at `offset` into `out`, fewer at the end of the file.
+std::size_t ReadFromFd(int fd, std::uint64_t offset, std::size_t count, std::vector<std::uint8_t> &out)
+{
+    out.resize(count);
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got = ::pread(fd, out.data() + done, count - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    out.resize(done);
+    return done;
+}
+
 // A file descriptor that closes itself.
 class FileHandle {
 public:
@@ -119,6 +136,14 @@ private:
     OggVorbis_File m_vf{};
     bool m_open = false;
 };
+
+constexpr std::string_view kCommentKeys[] = {"ARTIST=", "TITLE=", "ALBUM=", "GENRE=", "DATE="};
+
+bool IsTakenComment(std::string_view comment)
+{
+    return std::any_of(std::begin(kCommentKeys), std::end(kCommentKeys),
+                       [&](std::string_view key) { return comment.substr(0, key.size()) == key; });
+}
 
 // Assigns one "KEY=value" comment of a Vorbis comment list. Keys are case-sensitive on purpose: only
 // the upper-case spelling is taken.
@@ -184,19 +209,22 @@ std::size_t CTrackInfo::ReadAt(std::uint64_t offset, std::size_t count, std::vec
     if (offset >= m_nFileSize)
         return 0;
     const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(count, m_nFileSize - offset));
-    out.resize(wanted);
-    std::size_t done = 0;
-    while (done < wanted) {
-        const ssize_t got = ::pread(file.get(), out.data() + done, wanted - done,
-                                    static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        done += static_cast<std::size_t>(got);
-    }
-    out.resize(done);
-    return done;
+    return ReadFromFd(file.get(), offset, wanted, out);
+}
+
+std::size_t CTrackInfo::ReadTail(std::size_t count, std::vector<std::uint8_t> &out)
+{
+    out.clear();
+    FileHandle file(::open(m_strPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.get() < 0)
+        return 0;
+    struct stat st {};
+    if (::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return 0;
+    m_nFileSize = static_cast<std::uint64_t>(st.st_size);
+    m_nSize = Clamp32(m_nFileSize);
+    const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(count, m_nFileSize));
+    return ReadFromFd(file.get(), m_nFileSize - wanted, wanted, out);
 }
 
 std::size_t CTrackInfo::ReadBytes(std::size_t count, std::uint64_t offset, bool takeFullPath)
@@ -211,6 +239,7 @@ std::int32_t CTrackInfo::DetectType(std::int32_t type)
         return m_nType;
     }
     m_nType = kTypeUnknown;
+    m_vorbis = {};
     const std::size_t n = ReadBytes(kDetectBytes, 0, true);
     if (n > 0) {
         const auto &b = m_scratch;
@@ -231,7 +260,7 @@ std::int32_t CTrackInfo::DetectType(std::int32_t type)
             m_nType = kTypeIt;
         } else if (HasBytesAt(b, n, 0, "RIFF") && HasBytesAt(b, n, 8, "WAVE")) {
             m_nType = kTypeWav;
-        } else if (DetectOggVorbis() || DetectWma() || DetectFlac() || ScanMpeg()) {
+        } else if (DetectOggVorbis() || DetectWma() || (CouldBeFlac() && DetectFlac()) || ScanMpeg()) {
             // the detector set the type and its fields
         }
     }
@@ -241,11 +270,38 @@ std::int32_t CTrackInfo::DetectType(std::int32_t type)
 
 bool CTrackInfo::DetectOggVorbis()
 {
+    m_vorbis = {};
+    if (!LoadVorbis())
+        return false;
+    m_vorbisInfo = m_vorbis.info;
+    m_nType = kTypeOgg;
+    return true;
+}
+
+bool CTrackInfo::LoadVorbis()
+{
+    if (m_vorbis.valid && m_vorbis.path == m_strPath)
+        return true;
+    m_vorbis = {};
     VorbisFile vf(m_strPath);
     if (!vf.IsOpen())
         return false;
-    m_vorbisInfo = vf.Info();
-    m_nType = kTypeOgg;
+    m_vorbis.path = m_strPath;
+    m_vorbis.info = vf.Info();
+    if (const vorbis_comment *vc = ov_comment(vf.get(), -1); vc && vc->user_comments && vc->comment_lengths) {
+        for (int i = 0; i < vc->comments; ++i) {
+            if (!vc->user_comments[i] || vc->comment_lengths[i] < 0)
+                continue;
+            const std::string_view comment(vc->user_comments[i], static_cast<std::size_t>(vc->comment_lengths[i]));
+            if (IsTakenComment(comment))
+                m_vorbis.comments.emplace_back(comment);
+        }
+    }
+    const double total = ov_time_total(vf.get(), -1);
+    m_vorbis.length = total > 0 ? Clamp32(static_cast<std::uint64_t>(std::min(total, 4294967295.0))) : 0;
+    const long bitrate = ov_bitrate(vf.get(), -1);
+    m_vorbis.bitrate = bitrate > 0 ? ClampInt(static_cast<std::uint64_t>(bitrate) / 1000) : 0;
+    m_vorbis.valid = true;
     return true;
 }
 
@@ -267,6 +323,25 @@ bool CTrackInfo::DetectWma()
     m_nLength = info.length;
     m_nChannels = info.channels;
     return true;
+}
+
+// libFLAC takes a stream that starts with "fLaC", or one ID3v2 tag directly followed by it. Without a tag
+// it would also find the marker anywhere further on by searching the rest of the file, which is what made
+// asking it about every MP3 slow. So it is asked only when the marker lies in the bytes already read or
+// right after the opening ID3v2 tag; a file with the marker only deep inside other data is not a FLAC stream.
+bool CTrackInfo::CouldBeFlac()
+{
+    constexpr std::string_view kMarker = "fLaC";
+    const std::vector<std::uint8_t> &b = m_scratch;
+    if (std::search(b.begin(), b.end(), kMarker.begin(), kMarker.end()) != b.end())
+        return true;
+    if (b.size() < 10 || std::memcmp(b.data(), "ID3", 3) != 0)
+        return false;
+    const std::uint64_t end = 10 + ((std::uint64_t{b[6]} & 0x7F) << 21 | (std::uint64_t{b[7]} & 0x7F) << 14 |
+                                    (std::uint64_t{b[8]} & 0x7F) << 7 | (b[9] & 0x7F));
+    std::vector<std::uint8_t> after;
+    return end + kMarker.size() > b.size() && ReadAt(end, kMarker.size(), after, false) == kMarker.size() &&
+           std::memcmp(after.data(), kMarker.data(), kMarker.size()) == 0;
 }
 
 bool CTrackInfo::DetectFlac()
@@ -446,11 +521,9 @@ void CTrackInfo::ReadModuleTitle(std::size_t first, std::size_t count, std::size
 void CTrackInfo::ReadId3v1()
 {
     m_strTitle.clear();
-    // Learn the size first, then read the last 128 bytes (the whole file when it is not longer).
+    // The last 128 bytes (the whole file when it is not longer).
     std::vector<std::uint8_t> tag;
-    ReadAt(0, 0, tag, false);
-    const std::uint64_t offset = m_nFileSize > 128 ? m_nFileSize - 128 : 0;
-    const std::size_t n = ReadAt(offset, 128, tag, false);
+    const std::size_t n = ReadTail(128, tag);
     if (n < 128 || !HasBytesAt(tag, n, 0, "TAG"))
         return;
     const std::uint8_t *t = tag.data();
@@ -466,19 +539,11 @@ void CTrackInfo::ReadId3v1()
 bool CTrackInfo::ReadVorbisComments()
 {
     m_strTitle.clear();
-    VorbisFile vf(m_strPath);
-    if (!vf.IsOpen())
+    if (!LoadVorbis())
         return false;
-    m_vorbisInfo = vf.Info();
-    const vorbis_comment *vc = ov_comment(vf.get(), -1);
-    if (!vc || !vc->user_comments || !vc->comment_lengths)
-        return true;
-    for (int i = 0; i < vc->comments; ++i) {
-        if (!vc->user_comments[i] || vc->comment_lengths[i] < 0)
-            continue;
-        ApplyComment(std::string_view(vc->user_comments[i], static_cast<std::size_t>(vc->comment_lengths[i])),
-                     m_strTitle, m_strArtist, m_strAlbum, m_strGenre, m_nYear);
-    }
+    m_vorbisInfo = m_vorbis.info;
+    for (const std::string &comment : m_vorbis.comments)
+        ApplyComment(comment, m_strTitle, m_strArtist, m_strAlbum, m_strGenre, m_nYear);
     return true;
 }
 
@@ -516,6 +581,7 @@ std::uint32_t CTrackInfo::ReadLength(std::uint32_t seconds)
     default: m_nLength = 0; break;
     }
     std::vector<std::uint8_t>().swap(m_scratch);
+    m_vorbis = {};
     return m_nLength;
 }
 
@@ -578,16 +644,13 @@ void CTrackInfo::ReadWavLength()
 
 void CTrackInfo::ReadOggLength()
 {
-    VorbisFile vf(m_strPath);
-    if (!vf.IsOpen())
+    if (!LoadVorbis())
         return;
-    const double total = ov_time_total(vf.get(), -1);
-    m_nLength = total > 0 ? Clamp32(static_cast<std::uint64_t>(std::min(total, 4294967295.0))) : 0;
-    m_vorbisInfo = vf.Info();
+    m_nLength = m_vorbis.length;
+    m_vorbisInfo = m_vorbis.info;
     m_nChannels = m_vorbisInfo.channels;
     m_nFrequency = m_vorbisInfo.rate;
-    const long bitrate = ov_bitrate(vf.get(), -1);
-    m_nBitrate = bitrate > 0 ? ClampInt(static_cast<std::uint64_t>(bitrate) / 1000) : 0;
+    m_nBitrate = m_vorbis.bitrate;
 }
 
 bool CTrackInfo::IsLoopingModule() const { return IsModuleType(m_nType) && m_bLoops; }
@@ -625,6 +688,7 @@ void CTrackInfo::Reset()
     m_vorbisInfo = {};
     m_flacInfo = {};
     m_nFileSize = 0;
+    m_vorbis = {};
 }
 
 void CTrackInfo::CopyToEntry(CPlaylistEntry &entry) const

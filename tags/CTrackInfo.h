@@ -115,8 +115,11 @@ public:
 private:
     std::size_t ReadAt(std::uint64_t offset, std::size_t count, std::vector<std::uint8_t> &out,
                        bool takeFullPath);
+    std::size_t ReadTail(std::size_t count, std::vector<std::uint8_t> &out);
     bool DetectOggVorbis();
+    bool LoadVorbis();
     bool DetectWma();
+    bool CouldBeFlac();
     bool DetectFlac();
     void ReadFlacComments();
     bool ScanMpeg();
@@ -155,5 +158,17 @@ private:
     VorbisStreamInfo m_vorbisInfo;
     FlacStreamInfo m_flacInfo;
     std::uint64_t m_nFileSize = 0; // the true size; m_nSize saturates at 4 GiB - 1
+
+    // What one libvorbisfile open gave during detection, so that the title and length steps need not
+    // open and parse the file again. Valid only for `path` and until the length step is done.
+    struct VorbisSnapshot {
+        bool valid = false;
+        std::string path;
+        VorbisStreamInfo info;
+        std::vector<std::string> comments; // only those whose keys the reader takes, in file order
+        std::uint32_t length = 0;
+        std::int32_t bitrate = 0;
+    };
+    VorbisSnapshot m_vorbis;
     std::vector<std::uint8_t> m_scratch;
 };

@@ -94,6 +94,27 @@ TEST(CTrackInfoDetect, EncodedFilesAreRecognisedByContentNotByName)
     }
 }
 
+TEST(CTrackInfoDetect, FlacBehindAnId3v2TagIsFound)
+{
+    // libFLAC skips an ID3v2 tag in front of the stream; the reader must look where the tag ends, also when
+    // that lies beyond the first bytes it reads.
+    TagFixtures fx;
+    ASSERT_FALSE(fx.Tone("tone.wav", "-r 22050 -c 1 -b 16", 2).empty());
+    const std::string flac = ReadWholeFile(fx.Make("plain.flac", "flac -s tone.wav -o OUT"));
+    ASSERT_FALSE(flac.empty());
+    const std::pair<const char *, std::string> cases[] = {
+        {"short", TagFixtures::Id3v2(100, '\0')},
+        {"longer than the first read", TagFixtures::Id3v2(6000, 'x')},
+    };
+    for (const auto &[name, tags] : cases) {
+        SCOPED_TRACE(name);
+        CTrackInfo info(fx.Write("t.mp3", tags + flac));
+        EXPECT_EQ(info.Read(nullptr), kTypeFlac);
+        EXPECT_EQ(info.GetFrequency(), 22050);
+        EXPECT_EQ(info.GetLength(), 2u);
+    }
+}
+
 TEST(CTrackInfoDetect, ModuleTitlesComeFromTheirHeaders)
 {
     TagFixtures fx;
