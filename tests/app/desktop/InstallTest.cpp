@@ -12,7 +12,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // Width and height from a PNG file's header.
-std::pair<int, int> PngSize(const std::string &path)
+[[maybe_unused]] std::pair<int, int> PngSize(const std::string &path)
 {
     const std::string data = ReadWholeFile(path);
     if (data.size() < 24 || data.compare(1, 3, "PNG") != 0)

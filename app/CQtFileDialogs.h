@@ -1,0 +1,21 @@
+#pragma once
+// The Qt file dialogs for opening and saving playlists (see playlist/IFileDialogs.h for the titles,
+// filters and rules). Qt's dialogs never change the process's working folder.
+//
+// Threads: user-interface thread only.
+
+#include "playlist/IFileDialogs.h"
+
+class QWidget;
+
+class CQtFileDialogs : public IFileDialogs {
+public:
+    explicit CQtFileDialogs(QWidget *parent = nullptr) : m_pParent(parent) {}
+    void SetParent(QWidget *parent) { m_pParent = parent; }
+
+    std::string OpenPlaylistFile(const std::string &folder, const std::string &name) override;
+    std::string SavePlaylistFile(const std::string &folder, const std::string &name) override;
+
+private:
+    QWidget *m_pParent;
+};

@@ -1,0 +1,7 @@
+#include "app/CApplication.h"
+
+int main(int argc, char **argv)
+{
+    CApplication application(argc, argv);
+    return application.Run();
+}

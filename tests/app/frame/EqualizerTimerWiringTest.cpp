@@ -1,0 +1,177 @@
+// The equalizer and timer commands of the main window on the real engine (SDL's dummy output): the
+// Graphic Equalizer command shows and hides its window and the effects reach every channel the
+// engine opens; the Timer Playback dialog's stored times start and stop playback through the tick.
+#include "app/CEqualizerDlg.h"
+#include "app/CMainFrame.h"
+#include "app/CMessageBox.h"
+#include "app/CTimerDlg.h"
+#include "app/CToolTipSlider.h"
+#include "app/IScreenSaver.h"
+#include "app/PlayerCommands.h"
+#include "playlist/CPlayerDoc.h"
+#include "playlist/CTrackInfoIdentifier.h"
+#include "platform/bass/bass.h"
+#include "support/TempDir.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QTimeEdit>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fc = FrameCommand;
+
+class SilentMessageBox : public CMessageBox {
+public:
+    Answer Show(const std::string &, Buttons, Icon) override { return kAnswerNo; }
+};
+
+// A screen saver that can be followed and never runs.
+class IdleScreenSaver : public IScreenSaver {
+public:
+    bool IsDetectable() override { return true; }
+    bool IsActive() override { return false; }
+};
+
+class WiringTest : public ::testing::Test {
+public:
+    void SetUp() override
+    {
+        for (const char *name : {"a", "b"}) {
+            const std::string path = dir.file(std::string(name) + ".wav");
+            ASSERT_EQ(RunCommand("sox -n -r 44100 -c 2 " + path + " synth 20 sine 440 2>/dev/null"), 0);
+            files.push_back(path);
+        }
+        doc.SetDataFolder(dir.file("data"));
+        doc.eqenable = 1;
+        doc.eq = {4, 0, -6, 0, 0, 0, 0, 0, 30};
+        CMainFrame::Options options;
+        options.view.doc = &doc;
+        options.view.messageBox = &messageBox;
+        options.view.identifier = &identifier;
+        options.view.screenSaver = &screenSaver;
+        options.view.startMainTimer = false;
+        options.view.wallClock = [this] { return now; };
+        options.mediaService = false;
+        frame = std::make_unique<CMainFrame>(options);
+        ASSERT_TRUE(frame->InitialUpdate(CStartRequest{}));
+        ASSERT_EQ(doc.AddFiles(files), 2);
+        doc.State().m_nCurrent = 0;
+    }
+    void TearDown() override
+    {
+        if (frame)
+            frame->View().ShutDown();
+    }
+    CPlaybackEngine &Engine() { return frame->View().Engine(); }
+    CEqualizer &Eq() { return frame->View().Equalizer(); }
+    void Tick(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            frame->View().OnTick();
+    }
+    // The band parameters the audio library holds for each handle; a removed effect reads as absent.
+    void ExpectEffects(const std::array<float, 9> &gains, const char *when)
+    {
+        static constexpr std::array<float, 9> kCentres = {80, 150, 300, 600, 1000, 2000, 4000, 8000, 14000};
+        for (int band = 0; band < 9; ++band) {
+            BASS_FXPARAMEQ params{};
+            ASSERT_TRUE(BASS_FXGetParameters(Eq().Handle(band), &params)) << when << ", band " << band;
+            EXPECT_FLOAT_EQ(params.fCenter, kCentres[static_cast<std::size_t>(band)]) << when;
+            EXPECT_FLOAT_EQ(params.fBandwidth, 12.0f) << when;
+            EXPECT_FLOAT_EQ(params.fGain, gains[static_cast<std::size_t>(band)]) << when << ", band " << band;
+        }
+    }
+
+    TempDir dir;
+    std::vector<std::string> files;
+    SilentMessageBox messageBox;
+    IdleScreenSaver screenSaver;
+    CTrackInfoIdentifier identifier;
+    CPlayerDoc doc{identifier, messageBox};
+    TimeOfDay now{12, 0, 0};
+    std::unique_ptr<CMainFrame> frame;
+};
+
+TEST_F(WiringTest, EqualizerCommandTogglesWindowAndEffectsFollowTheChannel)
+{
+    ASSERT_TRUE(Engine().EffectsAvailable());
+    ASSERT_TRUE(frame->IsCommandEnabled(fc::kEqualizer));
+    QAction *action = frame->Action(fc::kEqualizer);
+    for (bool visible : {true, false}) {
+        action->trigger();
+        EXPECT_EQ(frame->View().EqualizerVisible(), visible);
+        EXPECT_EQ(action->isChecked(), visible);
+    }
+
+    frame->Execute(PlayerCommand::kPlay);
+    ASSERT_TRUE(Engine().IsPlaying());
+    ExpectEffects({2.0f, 0, -3.0f, 0, 0, 0, 0, 0, 15.0f}, "first channel");
+
+    // Slider at the top of its range: +15 dB heard at once on the playing channel.
+    frame->View().EqualizerDialog().Slider(1)->setValue(-30);
+    ExpectEffects({2.0f, 15.0f, -3.0f, 0, 0, 0, 0, 0, 15.0f}, "after a slider move");
+
+    QCheckBox *enable = frame->View().EqualizerDialog().EnableBox();
+    std::array<HFX, 9> removed{};
+    for (int band = 0; band < 9; ++band)
+        removed[static_cast<std::size_t>(band)] = Eq().Handle(band);
+    enable->click();
+    EXPECT_EQ(doc.eqenable, 0);
+    EXPECT_EQ(Eq().AttachedCount(), 0);
+    for (HFX handle : removed) {
+        BASS_FXPARAMEQ params{};
+        EXPECT_FALSE(BASS_FXGetParameters(handle, &params));
+    }
+    enable->click();
+    ExpectEffects({2.0f, 15.0f, -3.0f, 0, 0, 0, 0, 0, 15.0f}, "enabled again");
+
+    const HSTREAM first = Engine().StreamHandle();
+    frame->Execute(PlayerCommand::kNextTrack);
+    ASSERT_NE(Engine().StreamHandle(), first);
+    ExpectEffects({2.0f, 15.0f, -3.0f, 0, 0, 0, 0, 0, 15.0f}, "freshly opened channel");
+    // Each band's effect is on the new channel: removing it there succeeds.
+    EXPECT_TRUE(BASS_ChannelRemoveFX(Engine().StreamHandle(), Eq().Handle(4)));
+
+    action->trigger();
+    frame->CloseFrame();
+    EXPECT_EQ(doc.eq[1], 30);
+    EXPECT_EQ(doc.eqshow, 1);
+}
+
+TEST_F(WiringTest, TimerDialogTimesStartAndStopPlaybackThroughTheTick)
+{
+    bool modalWhileOpen = false;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<CTimerDlg *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        modalWhileOpen = doc.m_bModalOpen;
+        EXPECT_TRUE(dialog->SaverBox()->isEnabled()); // the session's screen saver can be followed
+        dialog->StartBox()->setChecked(true);
+        dialog->StartTime()->setTime(QTime(7, 30, 5));
+        dialog->StopBox()->setChecked(true);
+        dialog->StopTime()->setTime(QTime(0, 0, 0));
+        dialog->accept();
+    });
+    ASSERT_TRUE(frame->Execute(fc::kTimerPlayback));
+    EXPECT_TRUE(modalWhileOpen);
+    EXPECT_FALSE(doc.m_bModalOpen);
+    EXPECT_EQ(doc.timer, (7 * 256 + 30) * 256 + 5 + 1);
+    EXPECT_EQ(doc.timeroff, 1); // midnight stays distinct from "off"
+
+    now = {7, 30, 4};
+    Tick(60);
+    EXPECT_FALSE(Engine().IsPlaying()) << "a second early";
+    now = {7, 30, 5};
+    Tick(25);
+    EXPECT_TRUE(Engine().IsPlaying());
+    now = {0, 0, 0};
+    Tick(25);
+    EXPECT_FALSE(Engine().IsPlaying());
+}
+
+} // namespace
