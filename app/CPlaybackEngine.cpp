@@ -307,6 +307,9 @@ void CPlaybackEngine::Play()
         if (info.GetLength() == 0) // a file that no longer scans keeps the length it was listed with
             info.ReadLength(static_cast<std::uint32_t>(std::max(doc.EntryAt(row).m_nDuration, 0)));
     }
+    // The update thread may decode a short file to its end as soon as the stream exists, so the
+    // gapless change-over must already know which row plays.
+    doc.SetNextIndex(row);
     OpenEntry(info);
 
     if (m_hMusic || m_hStream) {
