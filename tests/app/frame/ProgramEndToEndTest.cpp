@@ -1,20 +1,16 @@
 // The real program, started as a desktop would start it: its own XDG folders, SDL's dummy output, an
 // offscreen display and a private D-Bus session. Second starts, function-key messages (posted the
 // way the keyboard hook posts them) and playerctl drive it; playerctl and the saved playlist judge it.
-#include "PrivateBus.h"
 #include "platform/ipc/CIpcClient.h"
 #include "platform/ipc/CRuntimeDir.h"
 #include "platform/ipc/IpcMessages.h"
-#include "support/TempDir.h"
+#include "support/ProgramSandbox.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <unistd.h>
 
 namespace {
@@ -23,59 +19,23 @@ class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(bus.IsRunning());
-        for (const char *sub : {"config", "data", "run"})
-            std::filesystem::create_directories(dir.path() / sub);
-        std::filesystem::permissions(dir.path() / "run", std::filesystem::perms::owner_all);
-        env = bus.Environment();
-        env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir.file("config")));
-        env.insert("XDG_DATA_HOME", QString::fromStdString(dir.file("data")));
-        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(dir.file("run")));
-        env.insert("SDL_AUDIODRIVER", "dummy");
-        env.insert("QT_QPA_PLATFORM", "offscreen");
+        ASSERT_TRUE(box.Ready());
         for (int i = 1; i <= 6; ++i) {
-            const std::string path = dir.file("t" + std::to_string(i) + ".wav");
+            const std::string path = box.Dir().file("t" + std::to_string(i) + ".wav");
             ASSERT_EQ(RunCommand("sox -n -r 44100 -c 2 " + path + " synth 30 sine " + std::to_string(200 * i) +
                                  " 2>/dev/null"),
                       0);
             files.push_back(path);
         }
     }
-    void TearDown() override
-    {
-        if (first.state() != QProcess::NotRunning) {
-            first.kill();
-            first.waitForFinished(5000);
-        }
-    }
 
-    void Start(QProcess &process, const QStringList &arguments)
-    {
-        process.setProcessEnvironment(env);
-        process.start(QString::fromUtf8(MELVANE_PROGRAM), arguments);
-        ASSERT_TRUE(process.waitForStarted(5000));
-    }
+    void Start(const QStringList &arguments) { ASSERT_TRUE(box.Start(arguments)); }
     // A second start: it must hand its line over and end with 0.
-    int StartAndWait(const QStringList &arguments)
-    {
-        QProcess second;
-        Start(second, arguments);
-        if (!second.waitForFinished(10000))
-            return -1;
-        return second.exitCode();
-    }
-    QString Ctl(const QStringList &arguments) { return bus.Run("playerctl", QStringList{"-p", "melvane"} + arguments).out; }
-    // Polls playerctl until `arguments` print `expected` (the program works through its own loop).
+    int StartAndWait(const QStringList &arguments) { return box.StartSecond(arguments); }
+    QString Ctl(const QStringList &arguments) { return box.Ctl(arguments); }
     bool WaitFor(const QStringList &arguments, const QString &expected, int timeoutMs = 8000)
     {
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < timeoutMs) {
-            if (Ctl(arguments) == expected)
-                return true;
-            QThread::msleep(100);
-        }
-        return false;
+        return box.WaitFor(arguments, expected, timeoutMs);
     }
     QString Url(int i) { return "file://" + QString::fromStdString(files[static_cast<std::size_t>(i)]); }
     bool PostKey(std::uint64_t key)
@@ -83,41 +43,23 @@ protected:
         CIpcRecord record;
         record.message = Ipc::WM_PLAYER_KEY;
         record.wParam = key;
-        const CIpcClient client(CRuntimeDir::For(dir.file("run").c_str(), geteuid()).Path(), Ipc::kWindowClassName);
+        const CIpcClient client(CRuntimeDir::For(box.RuntimeFolder().c_str(), geteuid()).Path(),
+                                Ipc::kWindowClassName);
         return client.Post(record);
     }
-    void QuitAndWait()
-    {
-        bus.Run("dbus-send", {"--session", "--print-reply", "--dest=org.mpris.MediaPlayer2.melvane",
-                              "/org/mpris/MediaPlayer2", "org.mpris.MediaPlayer2.Quit"});
-        ASSERT_TRUE(first.waitForFinished(10000));
-        EXPECT_EQ(first.exitCode(), 0);
-    }
-    std::vector<std::string> SavedPaths()
-    {
-        std::istringstream in(ReadWholeFile(dir.file("data") + "/melvane/default.vpl"));
-        std::vector<std::string> paths;
-        for (std::string line; std::getline(in, line);) {
-            const auto at = line.find(dir.path().string() + "/t");
-            if (at == 0)
-                paths.push_back(line.substr(0, line.find(".wav") + 4));
-        }
-        return paths;
-    }
+    void QuitAndWait() { EXPECT_TRUE(box.Quit(ProgramSandbox::QuitBy::Mpris)); }
+    std::vector<std::string> SavedPaths() { return ProgramSandbox::PlaylistPaths(box.DefaultPlaylist()); }
 
-    PrivateBus bus;
-    TempDir dir;
-    QProcessEnvironment env;
+    ProgramSandbox box;
     std::vector<std::string> files;
-    QProcess first;
 };
 
 TEST_F(ProgramTest, SecondStartsForwardTheirCommandLines)
 {
-    Start(first, {});
+    Start({});
     ASSERT_TRUE(WaitFor({"status"}, "Stopped"));
     EXPECT_EQ(StartAndWait({}), 0) << "a start with no arguments raises the first one and ends";
-    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_EQ(box.Program().state(), QProcess::Running);
 
     QThread::msleep(1200); // more than a second after the last forwarded line
     for (int i = 0; i < 5; ++i)
@@ -138,7 +80,7 @@ TEST_F(ProgramTest, SecondStartsForwardTheirCommandLines)
 
 TEST_F(ProgramTest, FunctionKeysAndPlayerctlDriveTransport)
 {
-    Start(first, {QString::fromStdString(files[0])}); // a plain path plays at start
+    Start({QString::fromStdString(files[0])}); // a plain path plays at start
     ASSERT_TRUE(WaitFor({"status"}, "Playing"));
     QThread::msleep(1200);
     ASSERT_EQ(StartAndWait({"-add", QString::fromStdString(files[1])}), 0);
