@@ -135,8 +135,10 @@ void CPlayerDoc::SelectOnly(int row)
 
 bool CPlayerDoc::AppendEntry(const CPlaylistEntry &entry)
 {
-    if (m_nEntryCount >= kMaxPlaylistEntries)
+    // An entry the playlist file could not carry would vanish at the next save.
+    if (m_nEntryCount >= kMaxPlaylistEntries || !CPlaylistFile::CanStorePath(entry.m_strPath))
         return false;
+    m_bKeepUnreadFile = false;
     {
         std::lock_guard lock(m_mutex);
         m_aEntries[m_nEntryCount] = entry;
@@ -172,16 +174,23 @@ void CPlayerDoc::RebuildRows()
 int CPlayerDoc::AddFiles(const std::vector<std::string> &paths)
 {
     int added = 0;
+    bool unstorable = false;
     CPlaylistEntry entry;
     for (const std::string &path : paths) {
         if (m_nEntryCount >= kMaxPlaylistEntries) {
             m_messageBox.Show(LimitMessage(), CMessageBox::kOk);
             break;
         }
+        if (!CPlaylistFile::CanStorePath(path)) {
+            unstorable = true;
+            continue;
+        }
         entry = CPlaylistEntry();
         if (m_identifier.Identify(path, entry) && entry.m_nType != 0 && AppendEntry(entry))
             ++added;
     }
+    if (unstorable)
+        m_messageBox.Show(kUnstorableMessage, CMessageBox::kOk);
     InsertNewRows();
     ClearPlayedAndMarkPlaying();
     return added;
@@ -551,6 +560,7 @@ std::string CPlayerDoc::PlaylistFilePath()
 
 void CPlayerDoc::SetPlaylistPath(const std::string &path)
 {
+    m_bKeepUnreadFile = false;
     const std::string full = AbsolutePath(path);
     m_strPlaylistDir = CPlaylistFile::FolderOf(full);
     m_strPlaylistName = full.substr(m_strPlaylistDir.size());
@@ -561,12 +571,17 @@ void CPlayerDoc::LoadPlaylist()
     CPlaylistFile file(m_identifier);
     std::vector<CPlaylistEntry> loaded;
     const int room = kMaxPlaylistEntries - m_nEntryCount;
-    if (file.Load(PlaylistFilePath(), room, loaded) == CPlaylistFile::Format::Unreadable) {
+    int unread = 0;
+    if (file.Load(PlaylistFilePath(), room, loaded, &unread) == CPlaylistFile::Format::Unreadable) {
         m_strPlaylistName.clear();
         return;
     }
-    if (loaded.empty())
+    // A file that held lines but gave no entry (another program's format, a damaged header, music
+    // that is not there now) is not replaced by an empty list unless the user changes the list.
+    if (loaded.empty()) {
+        m_bKeepUnreadFile = m_nEntryCount == 0 && unread > 0;
         return;
+    }
     {
         std::lock_guard lock(m_mutex);
         for (CPlaylistEntry &entry : loaded) {
@@ -580,6 +595,8 @@ void CPlayerDoc::LoadPlaylist()
 
 bool CPlayerDoc::WritePlaylistFile()
 {
+    if (m_bKeepUnreadFile && m_nEntryCount == 0)
+        return true;
     std::string path = PlaylistFilePath();
     if (!m_strPlaylistName.empty() && path.size() > 3) {
         const std::string vpl = CPlaylistFile::VplPath(path);
@@ -596,6 +613,7 @@ void CPlayerDoc::OnNewPlaylist()
 {
     Clear();
     m_strPlaylistName.clear();
+    m_bKeepUnreadFile = false;
     RebuildRows();
     emit captionChanged();
 }
@@ -643,10 +661,18 @@ void CPlayerDoc::OnSavePlaylistAs()
 
 bool CPlayerDoc::SavePlaylistAs(const std::string &path)
 {
+    const std::string oldDir = m_strPlaylistDir;
+    const std::string oldName = m_strPlaylistName;
+    const bool oldKeep = m_bKeepUnreadFile;
     SetPlaylistPath(path);
     const bool saved = SavePlaylist();
-    if (!saved)
+    if (!saved) {
+        // The list stays with the file it came from, so the save at exit still reaches it.
+        m_strPlaylistDir = oldDir;
+        m_strPlaylistName = oldName;
+        m_bKeepUnreadFile = oldKeep;
         m_messageBox.Show(kSaveFailedMessage, CMessageBox::kOk);
+    }
     emit captionChanged();
     return saved;
 }

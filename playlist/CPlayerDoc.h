@@ -79,7 +79,7 @@ public:
     const CPlaylistEntry &EntryAt(int index) const { return m_aEntries[static_cast<std::size_t>(index)]; }
 
     // Copies `entry` into the next free slot. The caller checks the limit first; a full list refuses
-    // the entry (false). Rows for new entries appear with InsertNewRows.
+    // the entry (false), and so does a path no playlist file can carry (CPlaylistFile::CanStorePath). Rows for new entries appear with InsertNewRows.
     bool AppendEntry(const CPlaylistEntry &entry);
     // Shows rows for entries appended since the last row change; adding rows ends any sort order.
     void InsertNewRows();
@@ -88,6 +88,7 @@ public:
 
     // Identifies and appends each path in order, skipping files that are not identified. When the
     // list is full and a path remains, the limit message is shown once and the rest is skipped.
+    // Paths no playlist file could store are skipped with kUnstorableMessage shown once.
     // Returns the number of entries added.
     int AddFiles(const std::vector<std::string> &paths);
     void RemoveSelected();
@@ -141,6 +142,9 @@ public:
 
     static constexpr const char *kDefaultPlaylistName = "default.vpl";
     static constexpr const char *kSaveFailedMessage = "Unable to save playlist.  ";
+    // Shown once by AddFiles when some names hold a line break or the byte 0x01, or are too long.
+    static constexpr const char *kUnstorableMessage =
+        "Some files were not added: a playlist cannot store their names.  ";
 
     // The program's data folder with a trailing '/': $XDG_DATA_HOME/melvane/ (~/.local/share/melvane/
     // when the variable is unset), created on first use; the executable's folder when that fails.
@@ -165,7 +169,8 @@ public:
     bool CanSavePlaylist() const { return m_nEntryCount > 0; }
     // What Open does with the path its dialog gave: saves and clears the old list, loads `path`.
     void OpenPlaylist(const std::string &path);
-    // What Save As does with the path its dialog gave; a failed save shows kSaveFailedMessage.
+    // What Save As does with the path its dialog gave; a failed save shows kSaveFailedMessage and
+    // keeps the previous file current.
     bool SavePlaylistAs(const std::string &path);
 
     // A file, playlist or CD track from the command line or a second instance. With a drive letter
@@ -223,6 +228,8 @@ private:
     ICdTrackPlayer *m_pCdTrackPlayer = nullptr;
     std::string m_strDataFolder;
     bool m_bSavedAtExit = false;
+    // The current file held lines but gave no entry: an unchanged empty list does not overwrite it.
+    bool m_bKeepUnreadFile = false;
 
     mutable std::mutex m_mutex;
     std::vector<CPlaylistEntry> m_aEntries; // always kMaxPlaylistEntries constructed slots

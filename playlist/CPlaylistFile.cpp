@@ -2,6 +2,7 @@
 
 #include "playlist/CLineReader.h"
 #include "playlist/IEntryIdentifier.h"
+#include "platform/io/CAtomicFile.h"
 
 #include <cerrno>
 #include <charconv>
@@ -20,13 +21,25 @@ bool HasKey(std::string_view field, std::string_view key)
     return field.compare(0, 4, key) == 0;
 }
 
+// The longest prefix of `text` of at most `maxBytes` bytes that does not split a UTF-8 character.
+std::string_view CutUtf8(std::string_view text, std::size_t maxBytes)
+{
+    if (text.size() <= maxBytes)
+        return text;
+    std::size_t end = maxBytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
+}
+
 void AppendField(std::string &out, std::string_view key, std::string_view value)
 {
     out += CPlaylistFile::kFieldMark;
     out += key;
     out += '=';
     const std::size_t start = out.size();
-    out += value;
+    // Cut so that the line stays readable: the reader skips lines longer than its limit.
+    out += CutUtf8(value, CPlaylistFile::kMaxFieldBytes);
     // A tag may hold a line break (multi-line Vorbis comments); it would split the entry in two.
     for (std::size_t i = start; i < out.size(); ++i) {
         if (out[i] == CPlaylistFile::kFieldMark || out[i] == '\r' || out[i] == '\n' || out[i] == '\0')
@@ -49,34 +62,6 @@ std::int32_t Clamp32(std::int64_t value)
     constexpr std::int64_t lo = std::numeric_limits<std::int32_t>::min();
     constexpr std::int64_t hi = std::numeric_limits<std::int32_t>::max();
     return static_cast<std::int32_t>(value < lo ? lo : (value > hi ? hi : value));
-}
-
-// Closes the descriptor and removes the temporary file unless it was handed over.
-class TempFile {
-public:
-    ~TempFile()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        if (!m_path.empty())
-            ::unlink(m_path.c_str());
-    }
-    int m_fd = -1;
-    std::string m_path;
-};
-
-bool WriteAll(int fd, const std::string &data)
-{
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 } // namespace
@@ -161,7 +146,22 @@ std::string CPlaylistFile::VplPath(const std::string &path)
 bool CPlaylistFile::ReadFirstLine(const std::string &path, std::string &line)
 {
     CLineReader reader(kMaxLineBytes);
-    return reader.Open(path) && reader.Next(line) == CLineReader::Result::Line;
+    if (!reader.Open(path) || reader.Next(line) != CLineReader::Result::Line)
+        return false;
+    DropByteOrderMark(line);
+    return true;
+}
+
+void CPlaylistFile::DropByteOrderMark(std::string &line)
+{
+    if (line.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0)
+        line.erase(0, kByteOrderMark.size());
+}
+
+bool CPlaylistFile::CanStorePath(std::string_view path)
+{
+    return !path.empty() && path.size() <= kMaxPathBytes &&
+           path.find_first_of(std::string_view("\x01\r\n\0", 4)) == std::string_view::npos;
 }
 
 bool CPlaylistFile::ParseLine(std::string_view line, const std::string &folder, PlaylistLine &out)
@@ -227,7 +227,7 @@ bool CPlaylistFile::ParseLine(std::string_view line, const std::string &folder, 
 bool CPlaylistFile::FormatLine(const CPlaylistEntry &entry, const std::string &folder, std::string &out)
 {
     const std::string &path = entry.m_strPath;
-    if (path.empty() || path.find_first_of(std::string_view("\x01\r\n\0", 4)) != std::string::npos)
+    if (!CanStorePath(path))
         return false;
     if (!folder.empty() && path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0)
         out.append(path, folder.size());
@@ -266,16 +266,11 @@ bool CPlaylistFile::FormatLine(const CPlaylistEntry &entry, const std::string &f
     return true;
 }
 
-bool CPlaylistFile::Save(const std::string &path, const CPlaylistEntry *entries, int count)
+bool CPlaylistFile::Save(const std::string &path, const CPlaylistEntry *entries, int count, int *leftOut)
 {
-    // Write beside the file a symbolic link points to, so the link stays a link.
-    std::string target = path;
-    std::error_code ec;
-    if (std::filesystem::is_symlink(path, ec)) {
-        const std::filesystem::path real = std::filesystem::weakly_canonical(path, ec);
-        if (!ec)
-            target = real.string();
-    }
+    // Relative entries are stored against the folder of the file itself: a playlist reached through
+    // a symbolic link keeps its entries relative to where it really is (and the link stays a link).
+    const std::string target = CAtomicFile::RealTarget(path);
     const std::string folder = FolderOf(target);
 
     std::string text;
@@ -283,43 +278,23 @@ bool CPlaylistFile::Save(const std::string &path, const CPlaylistEntry *entries,
     text += kHeader;
     text += "\r\n";
     const int n = std::min(count, kMaxEntries);
+    int left = 0;
     for (int i = 0; i < n; ++i) {
         if (FormatLine(entries[i], folder, text))
             text += "\r\n";
+        else
+            ++left;
     }
+    if (leftOut)
+        *leftOut = left;
 
-    TempFile temp;
-    std::random_device random;
-    for (int attempt = 0; attempt < 100 && temp.m_fd < 0; ++attempt) {
-        std::string name = target + ".tmp" + std::to_string(random() % 1000000u);
-        // 0666 as for any new file: the user's umask decides the permissions.
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            temp.m_fd = fd;
-            temp.m_path = std::move(name);
-        } else if (errno != EEXIST) {
-            return false;
-        }
-    }
-    if (temp.m_fd < 0)
-        return false;
-    struct stat old {};
-    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-        (void)::fchmod(temp.m_fd, old.st_mode & 07777);
-    if (!WriteAll(temp.m_fd, text) || ::fsync(temp.m_fd) != 0)
-        return false;
-    const int fd = temp.m_fd;
-    temp.m_fd = -1;
-    if (::close(fd) != 0)
-        return false;
-    if (::rename(temp.m_path.c_str(), target.c_str()) != 0)
-        return false;
-    temp.m_path.clear();
-    return true;
+    return CAtomicFile::Replace(target, text);
 }
 
-CPlaylistFile::Format CPlaylistFile::Load(const std::string &path, int room, std::vector<CPlaylistEntry> &out)
+CPlaylistFile::Format CPlaylistFile::Load(const std::string &path, int room, std::vector<CPlaylistEntry> &out,
+                                          int *unread)
 {
+    m_nUnread = 0;
     CLineReader reader(kMaxLineBytes);
     if (!reader.Open(path))
         return Format::Unreadable;
@@ -328,15 +303,22 @@ CPlaylistFile::Format CPlaylistFile::Load(const std::string &path, int room, std
     std::string cwd = std::filesystem::current_path(ec).string();
     if (!cwd.empty() && cwd.back() != '/')
         cwd += '/';
-    const std::string folder = FolderOf(ResolvePath(path, cwd));
+    const std::string folder = FolderOf(ResolvePath(CAtomicFile::RealTarget(path), cwd));
     std::string first;
-    if (reader.Next(first) != CLineReader::Result::Line || first != kHeader) {
+    const bool hasFirst = reader.Next(first) == CLineReader::Result::Line;
+    // Editors on other systems may start a UTF-8 file with a byte-order mark.
+    DropByteOrderMark(first);
+    Format format = Format::Vpl;
+    if (!hasFirst || first != kHeader) {
         reader.Close();
         LoadM3u(path, folder, room, out);
-        return Format::M3u;
+        format = Format::M3u;
+    } else {
+        LoadVpl(reader, folder, room, out);
     }
-    LoadVpl(reader, folder, room, out);
-    return Format::Vpl;
+    if (unread)
+        *unread = m_nUnread;
+    return format;
 }
 
 void CPlaylistFile::LoadVpl(CLineReader &reader, const std::string &folder, int room, std::vector<CPlaylistEntry> &out)
@@ -348,8 +330,13 @@ void CPlaylistFile::LoadVpl(CLineReader &reader, const std::string &folder, int 
         const CLineReader::Result result = reader.Next(line);
         if (result == CLineReader::Result::End)
             break;
-        if (result != CLineReader::Result::Line || !ParseLine(line, folder, parsed))
+        if (result == CLineReader::Result::Overlong)
+            ++m_nUnread;
+        if (result != CLineReader::Result::Line || !ParseLine(line, folder, parsed)) {
+            if (result == CLineReader::Result::Line && !line.empty())
+                ++m_nUnread;
             continue;
+        }
         CPlaylistEntry &entry = parsed.entry;
         bool known = parsed.hasType && m_identifier.Complete(entry, parsed.type) && entry.m_nType != 0;
         if (!known) {
@@ -361,6 +348,8 @@ void CPlaylistFile::LoadVpl(CLineReader &reader, const std::string &folder, int 
         if (known) {
             out.push_back(std::move(entry));
             ++added;
+        } else {
+            ++m_nUnread;
         }
     }
 }
@@ -373,10 +362,16 @@ void CPlaylistFile::LoadM3u(const std::string &path, const std::string &folder, 
     std::string line;
     CPlaylistEntry entry;
     int added = 0;
+    bool first = true;
     while (added < room) {
         const CLineReader::Result result = reader.Next(line);
         if (result == CLineReader::Result::End)
             break;
+        if (first)
+            DropByteOrderMark(line);
+        first = false;
+        if (result == CLineReader::Result::Overlong)
+            ++m_nUnread;
         if (result != CLineReader::Result::Line || line.empty() || line.find('\0') != std::string::npos)
             continue;
         // Relative lines are made absolute here: an entry must still name its file after the
@@ -385,6 +380,8 @@ void CPlaylistFile::LoadM3u(const std::string &path, const std::string &folder, 
         if (m_identifier.Identify(ResolvePath(line, folder), entry) && entry.m_nType != 0) {
             out.push_back(std::move(entry));
             ++added;
+        } else {
+            ++m_nUnread;
         }
     }
 }

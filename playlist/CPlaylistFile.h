@@ -42,8 +42,12 @@ public:
     static constexpr std::string_view kHeader = "#Melvane playlist";
     static constexpr std::string_view kM3uHeader = "#EXTM3U";
     static constexpr int kMaxEntries = 10000;
-    // Paths are at most 4096 bytes here; a line with every field stays well below this.
+    // Paths are at most 4096 bytes and text fields are cut to 2048 bytes when written, so a line with
+    // every field stays below the reader's limit: what is saved is read back.
     static constexpr std::size_t kMaxLineBytes = 16384;
+    static constexpr std::size_t kMaxPathBytes = 4096;
+    static constexpr std::size_t kMaxFieldBytes = 2048;
+    static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
     static constexpr std::int32_t kMaxChannels = 64;
     static constexpr char kFieldMark = '\x01';
 
@@ -52,12 +56,17 @@ public:
     explicit CPlaylistFile(IEntryIdentifier &identifier) : m_identifier(identifier) {}
 
     // Reads the playlist file at `path` and appends at most `room` entries to `out`; lines whose
-    // file cannot be identified are skipped. Returns what the file was read as.
-    Format Load(const std::string &path, int room, std::vector<CPlaylistEntry> &out);
+    // file cannot be identified are skipped and counted in `unread` (non-empty lines that gave no
+    // entry). Returns what the file was read as. A leading UTF-8 byte-order mark is ignored.
+    Format Load(const std::string &path, int room, std::vector<CPlaylistEntry> &out, int *unread = nullptr);
 
     // Writes the first `count` entries (at most kMaxEntries) to `path`. False when the file could
-    // not be written completely; the file at `path` is then untouched.
-    static bool Save(const std::string &path, const CPlaylistEntry *entries, int count);
+    // not be written completely; the file at `path` is then untouched. Entries whose path cannot be
+    // stored (CanStorePath) are left out and counted in `leftOut`.
+    static bool Save(const std::string &path, const CPlaylistEntry *entries, int count, int *leftOut = nullptr);
+    // False for a path the format cannot carry: empty, longer than kMaxPathBytes, or holding 0x01,
+    // CR, LF or a zero byte.
+    static bool CanStorePath(std::string_view path);
 
     // Splits one .vpl line (without its line end). False when the line names no path (empty, or
     // beginning with 0x01) or holds a zero byte. Relative paths are expanded against `folder`.
@@ -74,15 +83,19 @@ public:
     // the extension replaced by ".vpl" (party.m3u -> party.vpl, list.VPL -> list.vpl), or ".vpl"
     // appended when the name has no extension.
     static std::string VplPath(const std::string &path);
-    // The first line of a regular file (without line end); false when it cannot be read.
+    // The first line of a regular file (without line end or byte-order mark); false when it cannot
+    // be read.
     static bool ReadFirstLine(const std::string &path, std::string &line);
     // Leading decimal number with an optional sign after optional blanks, saturated to 32 bits; text
     // that does not start with a number gives 0.
     static std::int64_t ParseNumber(std::string_view text);
+
+    static void DropByteOrderMark(std::string &line);
 
 private:
     void LoadVpl(CLineReader &reader, const std::string &folder, int room, std::vector<CPlaylistEntry> &out);
     void LoadM3u(const std::string &path, const std::string &folder, int room, std::vector<CPlaylistEntry> &out);
 
     IEntryIdentifier &m_identifier;
+    int m_nUnread = 0;
 };

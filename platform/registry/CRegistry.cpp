@@ -1,5 +1,7 @@
 #include "CRegistry.h"
 
+#include "platform/io/CAtomicFile.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -50,35 +52,6 @@ std::string ReadCapped(const std::filesystem::path &file, std::size_t cap)
     return text;
 }
 
-bool WriteAll(int fd, const std::string &text)
-{
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            return false;
-        done += static_cast<std::size_t>(wrote);
-    }
-    return true;
-}
-
-// Writes text to a temporary file beside target and renames it over target.
-bool ReplaceAtomically(const std::filesystem::path &target, const std::string &text)
-{
-    std::string temporary = target.string() + ".tmp-XXXXXX";
-    FileDescriptor fd(::mkstemp(temporary.data()));
-    if (fd.get() < 0)
-        return false;
-    const bool written = ::fchmod(fd.get(), 0600) == 0 && WriteAll(fd.get(), text) &&
-                         ::fsync(fd.get()) == 0 && fd.Close() &&
-                         ::rename(temporary.c_str(), target.c_str()) == 0;
-    if (!written)
-        ::unlink(temporary.c_str());
-    return written;
-}
-
 } // namespace
 
 CRegistry::CRegistry(std::filesystem::path folder) : m_folder(std::move(folder)) {}
@@ -126,7 +99,8 @@ bool CRegistry::Update(RegistryRoot root, const std::function<bool(CRegistryHive
     CRegistryHive hive = Load(root);
     if (!change(hive))
         return false;
-    return ReplaceAtomically(file, hive.Serialize());
+    // Settings may hold private values: the hive is readable by its owner only.
+    return CAtomicFile::Replace(file.string(), hive.Serialize(), 0600);
     // The lock is released when its descriptor closes.
 }
 

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -142,6 +143,33 @@ TEST(CRegistry, AFailedWriteLeavesTheOldFileWhole)
     // With the limit gone the same write succeeds.
     EXPECT_TRUE(SetManyLongStrings(registry));
     EXPECT_NE(ReadWholeFile(file), before);
+}
+
+TEST(CRegistry, ALinkedHiveStaysALinkAndEndedSavesLeaveNothing)
+{
+    TempDir dir;
+    std::filesystem::create_directories(dir.path() / "dotfiles");
+    std::filesystem::create_directories(dir.path() / "config");
+    CRegistry registry(dir.path() / "config");
+    const std::filesystem::path link = registry.HiveFile(RegistryRoot::CurrentUser);
+    const std::filesystem::path real = dir.path() / "dotfiles/melvane.hive";
+    std::ofstream(real) << "[Software\\Melvane]\nold=dword:00000001\n";
+    std::filesystem::create_symlink(real, link);
+    // A save that crashed before its rename, in a process that has ended since.
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    std::ofstream(real.string() + ".tmp" + std::to_string(child) + ".0") << "half a hive";
+
+    ASSERT_TRUE(registry.Update(RegistryRoot::CurrentUser, [](CRegistryHive &hive) {
+        return hive.SetValue(kKey, "new", {RegistryValue::Type::Dword, 2, {}});
+    }));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    const CRegistryHive hive = registry.Load(RegistryRoot::CurrentUser);
+    ASSERT_NE(hive.FindValue(kKey, "old"), nullptr);
+    ASSERT_NE(hive.FindValue(kKey, "new"), nullptr);
+    EXPECT_EQ(FolderEntries(dir.path() / "dotfiles"), std::vector<std::string>{"melvane.hive"});
 }
 
 TEST(CRegistry, AnUnwritableFolderFailsWithoutHarm)
