@@ -30,7 +30,8 @@ bool CFlacDecoder::Open(const std::string &path, int startSeconds)
     }
     m_bOpen = true;
     m_strPath = path;
-    if (!FLAC__stream_decoder_process_until_end_of_metadata(m_pDecoder) || m_bError) {
+    // Damage before the first frame (the stream information itself) refuses the file.
+    if (!FLAC__stream_decoder_process_until_end_of_metadata(m_pDecoder) || m_bError || m_nDamagedFrames != 0) {
         Close();
         return false;
     }
@@ -63,6 +64,7 @@ void CFlacDecoder::Close()
     m_bOpen = false;
     m_nRate = m_nChannels = m_nBits = 0;
     m_bError = false;
+    m_nDamagedFrames = 0;
     m_strPath.clear();
     m_nFill = m_nPos = 0;
 }
@@ -72,15 +74,23 @@ bool CFlacDecoder::NextFrame()
     m_nFill = m_nPos = 0;
     if (m_bError)
         return false;
-    const bool ok = FLAC__stream_decoder_process_single(m_pDecoder);
-    if (!ok || m_bError || FLAC__stream_decoder_get_state(m_pDecoder) > FLAC__STREAM_DECODER_END_OF_STREAM) {
-        // The frame that went with an error (libFLAC writes silence for a damaged frame) is not
-        // delivered: the track ends cleanly with the last good frame.
-        m_bError = true;
-        m_nFill = 0;
-        return false;
+    // A damaged frame is reported to the error callback and then either written as silence (bad
+    // checksum) or skipped to the next frame header (lost sync): playback continues after it. A step
+    // that decodes no frame is followed by another, a bounded number of times.
+    for (int step = 0; step < kMaxEmptySteps; ++step) {
+        const bool ok = FLAC__stream_decoder_process_single(m_pDecoder);
+        const FLAC__StreamDecoderState state = FLAC__stream_decoder_get_state(m_pDecoder);
+        if (!ok || m_bError || state > FLAC__STREAM_DECODER_END_OF_STREAM) {
+            m_bError = true;
+            m_nFill = 0;
+            return false;
+        }
+        if (m_nFill > 0)
+            return true;
+        if (state == FLAC__STREAM_DECODER_END_OF_STREAM)
+            return false;
     }
-    return m_nFill > 0;
+    return false;
 }
 
 std::uint32_t CFlacDecoder::Read(void *buffer, std::uint32_t length, bool floatOutput)
@@ -150,5 +160,5 @@ void CFlacDecoder::MetadataCallback(const FLAC__StreamDecoder *, const FLAC__Str
 
 void CFlacDecoder::ErrorCallback(const FLAC__StreamDecoder *, FLAC__StreamDecoderErrorStatus, void *client)
 {
-    static_cast<CFlacDecoder *>(client)->m_bError = true;
+    ++static_cast<CFlacDecoder *>(client)->m_nDamagedFrames;
 }

@@ -24,7 +24,8 @@ public:
     // cannot be positioned there.
     bool Open(const std::string &path, int startSeconds);
     void Close();
-    // Fills `buffer` with up to `length` bytes; fewer at the end of the file or on a decoding error.
+    // Fills `buffer` with up to `length` bytes; fewer at the end of the file or when the decoder fails.
+    // A damaged frame does not end delivery: it comes as silence, or is skipped, and the next follows.
     std::uint32_t Read(void *buffer, std::uint32_t length, bool floatOutput);
 
     bool IsOpen() const { return m_bOpen; }
@@ -32,8 +33,11 @@ public:
     int Channels() const { return m_nChannels; }
     int BitsPerSample() const { return m_nBits; }
     const std::string &Path() const { return m_strPath; }
+    int DamagedFrames() const { return m_nDamagedFrames; }
 
     static constexpr std::uint32_t kBufferValues = 262140;
+    // Decoding steps in a row that may yield no frame (lost sync, metadata) before delivery ends.
+    static constexpr int kMaxEmptySteps = 64;
 
 private:
     static FLAC__StreamDecoderWriteStatus WriteCallback(const FLAC__StreamDecoder *, const FLAC__Frame *frame,
@@ -48,7 +52,8 @@ private:
     int m_nRate = 0;
     int m_nChannels = 0;       // channels the stream has (a file with more is refused)
     int m_nBits = 0;
-    bool m_bError = false;     // a decoding error since the last frame: delivery ends
+    bool m_bError = false;     // the decoder failed (not a damaged frame): delivery ends
+    int m_nDamagedFrames = 0;  // damaged frames met since Open (each delivered as silence or skipped)
     std::string m_strPath;
 
     FLAC__int32 m_buffer[kBufferValues];

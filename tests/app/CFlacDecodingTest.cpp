@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 using namespace decoder_test;
@@ -103,6 +104,47 @@ TEST(FlacDecoding, SeekReopensAtStartSecondTimesRate)
     // A start past the end cannot be reached: no stream.
     EXPECT_EQ(decoder->CreateDecodedStream(entry, 63), 0u);
     EXPECT_EQ(decoder->Type(), 0);
+}
+
+// One damaged frame in the middle: playback goes on to the end of the file, as flac -d -F does.
+TEST(FlacDecoding, DamagedFrameDoesNotEndTheTrack)
+{
+    TempDir dir;
+    const std::string flac = MakeFlac(dir, "damaged", 44100, 2, 16, 4.0);
+    ASSERT_FALSE(flac.empty());
+    const std::string intact = FlacReference(dir, flac);
+    ASSERT_FALSE(intact.empty());
+    struct Damage {
+        const char *name;
+        double where; // fraction of the file
+        int bytes;
+    };
+    const Damage cases[] = {{"checksum", 0.5, 2}, {"run of bytes", 0.4, 64}};
+    for (const Damage &d : cases) {
+        SCOPED_TRACE(d.name);
+        const std::string path = dir.file(std::string("hurt-") + (d.bytes > 2 ? "run" : "sum") + ".flac");
+        std::string bytes = ReadWholeFile(flac);
+        const std::size_t at = static_cast<std::size_t>(static_cast<double>(bytes.size()) * d.where);
+        for (int i = 0; i < d.bytes; ++i)
+            bytes[at + static_cast<std::size_t>(i)] = static_cast<char>(bytes[at + static_cast<std::size_t>(i)] ^ 0x5A);
+        WriteWholeFile(path, bytes);
+
+        auto decoder = std::make_unique<CStreamDecoder>(nullptr, nullptr, &RecordStreamCreate);
+        CPlaylistEntry entry;
+        entry.m_strPath = path;
+        entry.m_nType = kTypeFlac;
+        ASSERT_NE(decoder->CreateDecodedStream(entry, 0), 0u);
+        const std::vector<std::int16_t> got = AsInt16(Drain(*decoder, 4 * 1024).bytes);
+        const std::vector<std::int16_t> whole = AsInt16(intact);
+        // At most the damaged frames are missing (a lost header skips its frame), never the rest.
+        ASSERT_GE(got.size() + 2 * 3 * 4608, whole.size());
+        const std::size_t head = static_cast<std::size_t>(static_cast<double>(whole.size()) * (d.where - 0.1));
+        EXPECT_TRUE(std::equal(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(head), got.begin()));
+        const std::size_t tail = whole.size() / 4;
+        EXPECT_TRUE(std::equal(whole.end() - static_cast<std::ptrdiff_t>(tail), whole.end(),
+                               got.end() - static_cast<std::ptrdiff_t>(tail)))
+            << "the audio after the damage is the file's own";
+    }
 }
 
 TEST(FlacDecoding, UnplayableFilesAreRefusedAtOpen)

@@ -35,3 +35,10 @@ std::string ReadWholeFile(const std::string &path)
     out << in.rdbuf();
     return out.str();
 }
+
+bool WriteWholeFile(const std::string &path, const std::string &bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}

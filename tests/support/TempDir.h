@@ -22,3 +22,5 @@ private:
 int RunCommand(const std::string &command);
 // Reads a whole file into memory; empty when it cannot be read.
 std::string ReadWholeFile(const std::string &path);
+// Replaces the file's contents with `bytes`; false when it cannot be written.
+bool WriteWholeFile(const std::string &path, const std::string &bytes);
