@@ -677,7 +677,7 @@ bool CPlayerDoc::SavePlaylistAs(const std::string &path)
     return saved;
 }
 
-void CPlayerDoc::OpenFromCommandLine(const std::string &path, bool isPlaylist, char driveLetter, int track)
+bool CPlayerDoc::OpenFromCommandLine(const std::string &path, bool isPlaylist, char driveLetter, int track)
 {
     if (driveLetter != 0) {
         if (track >= 0 && track < 100 && m_pCdTrackPlayer) {
@@ -685,26 +685,40 @@ void CPlayerDoc::OpenFromCommandLine(const std::string &path, bool isPlaylist, c
                                                                          : driveLetter;
             m_pCdTrackPlayer->PlayCdTrack(letter, track);
         }
-        return;
+        return true;
     }
-    Clear();
+    // The list is replaced only by something that can be read: a path that is relative (it belongs
+    // to another process's folder), missing, cut short or no music leaves the list as it is.
+    const bool absolute = !path.empty() && path.front() == '/';
     if (isPlaylist) {
+        std::string first;
+        if (!absolute || !CPlaylistFile::ReadFirstLine(path, first)) {
+            m_messageBox.Show(kPlaylistOpenFailedMessage, CMessageBox::kOk);
+            return false;
+        }
+        Clear();
         SetPlaylistPath(path);
         LoadPlaylist();
         RebuildRows();
     } else {
-        m_strPlaylistName.clear();
         CPlaylistEntry entry;
-        const bool added = m_identifier.Identify(path, entry) && entry.m_nType != 0 && AppendEntry(entry);
-        RebuildRows();
-        if (added) {
-            m_state.m_nCurrent = 0;
-            SelectOnly(0);
-            emit currentRowChanged(0);
-            emit playEntryRequested(0);
+        if (!absolute || !CPlaylistFile::CanStorePath(path) || !m_identifier.Identify(path, entry) ||
+            entry.m_nType == 0) {
+            m_messageBox.Show(kMusicOpenFailedMessage, CMessageBox::kOk);
+            return false;
         }
+        Clear();
+        m_strPlaylistName.clear();
+        m_bKeepUnreadFile = false;
+        AppendEntry(entry);
+        RebuildRows();
+        m_state.m_nCurrent = 0;
+        SelectOnly(0);
+        emit currentRowChanged(0);
+        emit playEntryRequested(0);
     }
     emit captionChanged();
+    return true;
 }
 
 bool CPlayerDoc::DropPlaylistFile(const std::vector<std::string> &paths)

@@ -142,6 +142,8 @@ public:
 
     static constexpr const char *kDefaultPlaylistName = "default.vpl";
     static constexpr const char *kSaveFailedMessage = "Unable to save playlist.  ";
+    static constexpr const char *kMusicOpenFailedMessage = "Unable to load music file.  ";
+    static constexpr const char *kPlaylistOpenFailedMessage = "Unable to load playlist.  ";
     // Shown once by AddFiles when some names hold a line break or the byte 0x01, or are too long.
     static constexpr const char *kUnstorableMessage =
         "Some files were not added: a playlist cannot store their names.  ";
@@ -174,10 +176,12 @@ public:
     bool SavePlaylistAs(const std::string &path);
 
     // A file, playlist or CD track from the command line or a second instance. With a drive letter
-    // the CD side plays `track` (0: shows the drive only; 100 and up: ignored). Otherwise the old
-    // list is saved and cleared; a playlist is loaded and becomes the current one; a music file
-    // becomes the only entry of a new unnamed list and playEntryRequested(0) asks the view to play it.
-    void OpenFromCommandLine(const std::string &path, bool isPlaylist, char driveLetter, int track);
+    // the CD side plays `track` (0: shows the drive only; 100 and up: ignored). Otherwise, once the
+    // absolute `path` is known to be a readable playlist or identified music, the old list is saved
+    // and cleared; a playlist is loaded and becomes the current one; a music file becomes the only
+    // entry of a new unnamed list and playEntryRequested(0) asks the view to play it. Anything else
+    // keeps the list, shows kPlaylistOpenFailedMessage or kMusicOpenFailedMessage and gives false.
+    bool OpenFromCommandLine(const std::string &path, bool isPlaylist, char driveLetter, int track);
     // Files dropped on the list: when the first one's first line is exactly the .vpl header or
     // "#EXTM3U", it replaces the playlist and true is returned (the rest of the drop is ignored);
     // false leaves the files to be added as music.

@@ -459,9 +459,9 @@ bool CTrackInfo::ScanMpeg()
         }
         if (bitrate == 0)
             continue;
-        const std::uint64_t length = audioBytes * 8 / bitrate;
-        if (length == 0)
-            continue;
+        // Two frames that follow each other make MPEG audio however short: a sound effect of a
+        // fraction of a second is shown as 1 s, as WAV files are.
+        const std::uint64_t length = std::max<std::uint64_t>(1, audioBytes * 8 / bitrate);
 
         m_nType = kTypeMpeg;
         m_nLength = Clamp32(length);

@@ -264,6 +264,43 @@ TEST_F(PlayerDocFilesTest, CommandLinePlaylistAndMusicFile)
     EXPECT_EQ(m_played, std::vector<int>{0});
 }
 
+// An open from another process replaces the list only with something that can be read.
+TEST_F(PlayerDocFilesTest, AnOpenThatCannotBeReadKeepsTheList)
+{
+    AddMusic({"keep1.mp3", "keep2.mp3"});
+    m_doc.SavePlaylistAs(m_dir.file("party.vpl"));
+    const std::vector<std::string> before = Paths();
+    WriteFile(m_dir.file("notes.txt"), "not music");
+    const std::string a = Music("a.mp3");
+    const std::string b = Music("b.mp3");
+    struct Row {
+        std::string path;
+        bool isPlaylist;
+        const char *message;
+    };
+    const Row rows[] = {
+        {m_dir.file("missing.mp3"), false, CPlayerDoc::kMusicOpenFailedMessage},
+        {m_dir.file("notes.txt"), false, CPlayerDoc::kMusicOpenFailedMessage},
+        {"a.mp3", false, CPlayerDoc::kMusicOpenFailedMessage}, // relative: the sender's folder is unknown
+        {a + " " + b, false, CPlayerDoc::kMusicOpenFailedMessage}, // two files on one line
+        {a.substr(0, a.size() - 2), false, CPlayerDoc::kMusicOpenFailedMessage}, // cut short
+        {m_dir.file("missing.vpl"), true, CPlayerDoc::kPlaylistOpenFailedMessage},
+        {"party.vpl", true, CPlayerDoc::kPlaylistOpenFailedMessage},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.path);
+        m_messages.m_texts.clear();
+        EXPECT_FALSE(m_doc.OpenFromCommandLine(row.path, row.isPlaylist, 0, 0));
+        EXPECT_EQ(Paths(), before);
+        EXPECT_EQ(m_doc.m_strPlaylistName, "party.vpl");
+        EXPECT_EQ(m_messages.m_texts, std::vector<std::string>{row.message});
+    }
+    EXPECT_TRUE(m_played.empty());
+    EXPECT_TRUE(m_doc.OpenFromCommandLine(a, false, 0, 0));
+    EXPECT_EQ(Paths(), std::vector<std::string>{a});
+    EXPECT_EQ(PathsIn(m_dir.file("party.vpl")), before) << "the replaced list was saved first";
+}
+
 TEST_F(PlayerDocFilesTest, CommandLineCdTrackGoesToTheCdSide)
 {
     AddMusic({"a.mp3"});

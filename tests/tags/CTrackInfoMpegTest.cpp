@@ -69,6 +69,31 @@ TEST(CTrackInfoMpeg, TechnicalFieldsAgreeWithFfprobe)
     }
 }
 
+// Sound effects shorter than a second are MPEG audio too; their length shows as 1 s.
+TEST(CTrackInfoMpeg, FilesShorterThanASecondAreMpegOfOneSecond)
+{
+    const EncodeCase cases[] = {
+        {"short128.mp3", "-r 44100 -c 2 -b 16", "lame --quiet -b 128 tone.wav OUT", 3, 1, false},
+        {"shortvbr.mp3", "-r 44100 -c 1 -b 16", "lame --quiet -V 4 tone.wav OUT", 3, 1, true},
+        {"short.mp2", "-r 48000 -c 2 -b 16", "ffmpeg -loglevel error -i tone.wav -c:a mp2 -b:a 192k -f mp2 OUT", 3, 2,
+         false},
+    };
+    for (const EncodeCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        TagFixtures fx;
+        ASSERT_FALSE(fx.Tone("tone.wav", c.source, 0.3).empty());
+        const std::string path = fx.Make(c.name, c.command);
+        ASSERT_FALSE(path.empty());
+        const Ffprobe probe(path, fx.Folder());
+        ASSERT_TRUE(probe.ok());
+        ASSERT_LT(probe.duration(), 1.0);
+        CTrackInfo info(path);
+        EXPECT_EQ(info.Read(nullptr), kTypeMpeg);
+        EXPECT_EQ(info.GetLength(), 1u);
+        EXPECT_EQ(info.GetMpegLayer(), c.layer);
+    }
+}
+
 // Walks a file frame by frame with the header's own frame lengths; ffprobe's packet sizes must match.
 TEST(CTrackInfoMpeg, FrameLengthsMatchFfprobePackets)
 {
