@@ -1,0 +1,111 @@
+#include "cd/CCdDiscs.h"
+
+#include "cd/CCdReader.h"
+
+#include <algorithm>
+
+CCdDiscs::CCdDiscs(CCdDriveList drives, Folders folders)
+    : m_drives(std::move(drives)), m_folders(std::move(folders))
+{
+    for (const CCdDriveList::Drive &drive : m_drives.Drives()) {
+        CDiscRecord record;
+        record.m_strProgramFolder = m_folders.program;
+        record.m_strUserFolder = m_folders.user;
+        record.m_strSystemFolder = m_folders.system;
+        record.m_cDrive = drive.letter;
+        record.m_bCdText = drive.cdText ? 1 : 0;
+        m_records.push_back(record);
+    }
+    m_tokens.assign(m_records.size(), 0);
+}
+
+void CCdDiscs::SetRecord(int drive, const CDiscRecord &record)
+{
+    if (drive >= 0 && drive < Count())
+        m_records[drive] = record;
+}
+
+void CCdDiscs::ReadDisc(CDiscRecord &record) const
+{
+    record.Clear(true);
+    CCdReader reader(m_drives);
+    if (!reader.OpenDrive(record.m_cDrive))
+        return;
+    record.m_nTocTracks = reader.GetTrackCount();
+    record.m_nFirstTrack = reader.GetFirstTrack();
+    // Lengths by track number up to the last track (a disc may start above track 1), addresses by
+    // TOC entry up to the lead-out.
+    const int lastTrack = std::min(record.m_nFirstTrack + record.m_nTocTracks - 1, CDiscRecord::kSlots - 1);
+    std::uint32_t frames = 0;
+    int next = 0;
+    for (int t = 0; t <= std::max(lastTrack, record.m_nTocTracks) && t < CDiscRecord::kSlots; ++t) {
+        if (t <= record.m_nTocTracks)
+            record.m_nOffset[t] = static_cast<std::int32_t>(reader.GetEntryAddress(t));
+        const std::uint32_t length = reader.GetTrackLength(t);
+        if (length == 0)
+            continue;
+        frames += length;
+        record.m_nLength[t] = static_cast<std::int32_t>(length / 75);
+        record.m_nOrder[next++] = t;
+        record.m_bChecked[t] = 1;
+        ++record.m_nAudioTracks;
+    }
+    const std::uint32_t discId = reader.GetDiscId();
+    reader.Close();
+    if (record.m_nAudioTracks == 0) {
+        record.m_nTocTracks = 0;
+        return;
+    }
+    record.m_nDiscLength = static_cast<std::int32_t>(frames / 75);
+    record.m_nDiscId = discId;
+    if (record.Lookup(CDiscRecord::kUserCdIni, &m_drives) || record.Lookup(CDiscRecord::kProgramCdIni, &m_drives))
+        return;
+    if (m_bAutoQuery && m_autoQuery) {
+        CDiscRecord copy = record;
+        if (m_autoQuery(copy)) {
+            record = copy;
+            return;
+        }
+    }
+    record.Lookup(CDiscRecord::kCdPlayerIni, &m_drives);
+}
+
+void CCdDiscs::RefreshDrive(int drive)
+{
+    if (drive < 0 || drive >= Count())
+        return;
+    CDiscRecord record = m_records[drive];
+    record.Save();
+    ReadDisc(record);
+    m_records[drive] = record;
+    if (m_refreshed)
+        m_refreshed(drive);
+}
+
+void CCdDiscs::RefreshAll()
+{
+    for (int d = 0; d < Count(); ++d)
+        RefreshDrive(d);
+}
+
+void CCdDiscs::SaveAll() const
+{
+    for (const CDiscRecord &record : m_records)
+        record.Save();
+}
+
+int CCdDiscs::PollMedia()
+{
+    int refreshed = 0;
+    for (int d = 0; d < Count(); ++d) {
+        const std::uint64_t token = m_drives.MediaToken(m_drives.Drives()[d].letter);
+        if (m_bPolled && token != m_tokens[d]) {
+            m_tokens[d] = token;
+            RefreshDrive(d);
+            ++refreshed;
+        }
+        m_tokens[d] = token;
+    }
+    m_bPolled = true;
+    return refreshed;
+}
