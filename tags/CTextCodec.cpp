@@ -34,6 +34,31 @@ std::string CTextCodec::Latin1ToUtf8(std::string_view bytes)
     return out;
 }
 
+std::string CTextCodec::Utf8ToLatin1(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                                                                        : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+        if (length == 0 || i + length > text.size() || !IsValidUtf8(text.substr(i, length))) {
+            out += '?';
+            ++i;
+            continue;
+        }
+        if (length == 1)
+            out += static_cast<char>(lead);
+        else if (length == 2 && lead <= 0xC3)
+            out += static_cast<char>(((lead & 0x1F) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3F));
+        else
+            out += '?';
+        i += length;
+    }
+    return out;
+}
+
 std::string CTextCodec::Utf16ToUtf8(const std::uint16_t *units, std::size_t count)
 {
     std::string out;

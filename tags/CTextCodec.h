@@ -10,6 +10,9 @@ class CTextCodec {
 public:
     // Each byte is one ISO-8859-1 character.
     static std::string Latin1ToUtf8(std::string_view bytes);
+    // Each character as one ISO-8859-1 byte; characters that have none become '?', and so do bytes that
+    // are not UTF-8.
+    static std::string Utf8ToLatin1(std::string_view text);
     // UTF-16 code units up to the first zero or `count`; unpaired surrogates become U+FFFD.
     static std::string Utf16ToUtf8(const std::uint16_t *units, std::size_t count);
     // `bytes` unchanged when they are valid UTF-8, else read as ISO-8859-1 (old taggers wrote that).

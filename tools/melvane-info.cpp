@@ -1,8 +1,13 @@
 // melvane-info FILE...: prints how the player reads each file, one tab-separated line per file:
 // path, type code, title, artist, album, genre, year, duration, channels, bit rate, sample rate, size,
 // loops flag. With --orders the 256 order start times of a module follow (zeros for other types).
-// Exits with 1 when a file is not identified (its line is still printed), 2 on wrong usage.
+// With --set KEY=TEXT (ARTIST, TITLE, ALBUM, GENRE, YEAR, COMMENT; repeatable) the tags of each file are
+// written first through the player's own tag writers, the fields not named keeping their texts.
+// Exits with 1 when a file is not identified (its line is still printed) or its tags could not be
+// written, 2 on wrong usage.
 
+#include "CTagFieldsReader.h"
+#include "CTagWriter.h"
 #include "CTrackInfo.h"
 #include "playlist/CPlaylistEntry.h"
 
@@ -23,26 +28,67 @@ std::string Field(const std::string &text)
     return out;
 }
 
+// Applies one "KEY=TEXT"; false for an unknown key.
+bool SetField(CTagFields &fields, const std::string &assignment)
+{
+    const std::size_t eq = assignment.find('=');
+    if (eq == std::string::npos)
+        return false;
+    const std::string key = assignment.substr(0, eq);
+    const std::string text = assignment.substr(eq + 1);
+    std::string *target = key == "ARTIST" ? &fields.artist
+                          : key == "TITLE" ? &fields.title
+                          : key == "ALBUM" ? &fields.album
+                          : key == "GENRE" ? &fields.genre
+                          : key == "YEAR" ? &fields.year
+                          : key == "COMMENT" ? &fields.comment : nullptr;
+    if (!target)
+        return false;
+    *target = text;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     bool orders = false;
     std::vector<std::string> files;
+    std::vector<std::string> sets;
+    bool usage = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--orders") == 0)
+        if (std::strcmp(argv[i], "--orders") == 0) {
             orders = true;
-        else
+        } else if (std::strcmp(argv[i], "--set") == 0) {
+            CTagFields probe;
+            if (i + 1 >= argc || !SetField(probe, argv[i + 1]))
+                usage = true;
+            else
+                sets.emplace_back(argv[++i]);
+        } else {
             files.emplace_back(argv[i]);
+        }
     }
-    if (files.empty()) {
-        std::fprintf(stderr, "usage: melvane-info [--orders] FILE...\n");
+    if (files.empty() || usage) {
+        std::fprintf(stderr, "usage: melvane-info [--orders] [--set KEY=TEXT]... FILE...\n"
+                             "KEY is ARTIST, TITLE, ALBUM, GENRE, YEAR or COMMENT\n");
         return 2;
     }
     int status = 0;
     for (const std::string &file : files) {
         CTrackInfo info(file);
         info.Read(nullptr);
+        if (!sets.empty()) {
+            CTagFields fields = CTagFieldsReader::Read(file, info.GetType());
+            for (const std::string &assignment : sets)
+                SetField(fields, assignment);
+            if (!CTagWriter::Write(file, info.GetType(), fields, info.HasId3v1())) {
+                std::fprintf(stderr, "melvane-info: %s: tags not written\n", file.c_str());
+                status = 1;
+            }
+            info = CTrackInfo(file);
+            info.Read(nullptr);
+        }
         CPlaylistEntry e;
         info.CopyToEntry(e);
         std::string line = Field(e.m_strPath) + '\t' + std::to_string(e.m_nType) + '\t' + Field(e.m_strTitle) +

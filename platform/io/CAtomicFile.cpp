@@ -5,6 +5,8 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,9 +47,21 @@ pid_t WriterOf(std::string_view entry, std::string_view name)
     return pid <= 0 || pid >= (1LL << 31) ? -1 : static_cast<pid_t>(pid);
 }
 
+// A zombie (killed, and its parent gone without reaping it, as under an init that reaps nothing) writes
+// no more: its temporaries are stale.
+bool IsZombie(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line))
+        return false;
+    const std::size_t close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
+}
+
 bool IsRunning(pid_t pid)
 {
-    return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
+    return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM) && !IsZombie(pid);
 }
 
 } // namespace
@@ -86,6 +100,12 @@ int CAtomicFile::RemoveStaleTemporaries(const std::string &path)
 
 bool CAtomicFile::Replace(const std::string &path, const std::string &text, std::optional<mode_t> mode)
 {
+    return ReplaceBy(path, [&](int fd) { return WriteAll(fd, text); }, mode);
+}
+
+bool CAtomicFile::ReplaceBy(const std::string &path, const std::function<bool(int fd)> &write,
+                            std::optional<mode_t> mode)
+{
     static std::atomic<unsigned> serial{0};
     const std::string target = RealTarget(path);
     RemoveStaleTemporaries(target);
@@ -107,7 +127,7 @@ bool CAtomicFile::Replace(const std::string &path, const std::string &text, std:
         ok = ::fchmod(fd, *mode) == 0;
     else if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
         (void)::fchmod(fd, old.st_mode & 07777);
-    ok = ok && WriteAll(fd, text) && ::fsync(fd) == 0;
+    ok = ok && write(fd) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
     if (!ok)

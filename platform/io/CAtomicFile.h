@@ -10,6 +10,7 @@
 //
 // Any thread; writers of the same file in one process must not overlap.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -20,6 +21,10 @@ public:
     // of the file being replaced, else 0666 less the umask. False when the file could not be written
     // completely; it is then untouched.
     static bool Replace(const std::string &path, const std::string &text, std::optional<mode_t> mode = std::nullopt);
+    // The same for contents made while they are written: `write` gets the temporary file's descriptor
+    // and returns whether it wrote everything. Permissions as for Replace.
+    static bool ReplaceBy(const std::string &path, const std::function<bool(int fd)> &write,
+                          std::optional<mode_t> mode = std::nullopt);
 
     // The file that a write to `path` changes: `path` itself, or where its symbolic links lead.
     static std::string RealTarget(const std::string &path);

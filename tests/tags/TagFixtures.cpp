@@ -35,6 +35,14 @@ std::string TagFixtures::Make(const std::string &name, const std::string &comman
     return out;
 }
 
+std::string TagFixtures::Output(const std::string &command)
+{
+    const std::string out = m_dir.file(".output");
+    if (RunCommand("cd '" + Folder() + "' && (" + command + ") > '" + out + "' 2>/dev/null") != 0)
+        return "<failed: " + command + ">";
+    return ReadWholeFile(out);
+}
+
 std::string TagFixtures::Write(const std::string &name, const std::string &bytes)
 {
     const std::string path = m_dir.file(name);

@@ -14,6 +14,8 @@ public:
     std::string Make(const std::string &name, const std::string &command);
     // Writes `bytes` as the file `name`; returns its path.
     std::string Write(const std::string &name, const std::string &bytes);
+    // Runs `command` inside the fixture folder and returns what it printed (standard output only).
+    std::string Output(const std::string &command);
     std::string Path(const std::string &name) const { return m_dir.file(name); }
     std::string Folder() const { return m_dir.path().string(); }
 
