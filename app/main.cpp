@@ -1,4 +1,4 @@
-#include "app/CApplication.h"
+#include "desktop/CApplication.h"
 
 int main(int argc, char **argv)
 {

@@ -1,6 +1,6 @@
 #include "playlist/CPlayerDoc.h"
 
-#include "app/CMessageBox.h"
+#include "core/CMessageBox.h"
 #include "playlist/CPlaylistFile.h"
 #include "playlist/CTextCompare.h"
 #include "playlist/ICdTrackPlayer.h"

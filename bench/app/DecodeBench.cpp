@@ -1,7 +1,7 @@
 // Decoding speed of the stream decoder's fill against plain libFLAC / libvorbisfile loops over the
 // same files (the baseline). Prints seconds, real-time factors and the ratio to the baseline.
 // Needs sox, flac and oggenc on the path to make its 60-second fixtures.
-#include "app/CStreamDecoder.h"
+#include "engine/CStreamDecoder.h"
 
 #include <FLAC/stream_decoder.h>
 #include <vorbis/vorbisfile.h>

@@ -4,13 +4,13 @@
 // baseline. The target is well under 50 ms each.
 // With "--grab FOLDER" it also saves pictures of the list and the displays there (list.png, displays.png).
 
-#include "app/CLevelMeter.h"
-#include "app/CMessageBox.h"
-#include "app/CPositionBar.h"
-#include "app/CTimeCounter.h"
-#include "app/CToolTipSlider.h"
+#include "ui/CLevelMeter.h"
+#include "core/CMessageBox.h"
+#include "ui/CPositionBar.h"
+#include "ui/CTimeCounter.h"
+#include "ui/CToolTipSlider.h"
 #include "playlist/CPlayerDoc.h"
-#include "playlist/CPlaylistCtrl.h"
+#include "ui/CPlaylistCtrl.h"
 #include "playlist/IEntryIdentifier.h"
 #include "playlist/PlaylistColumn.h"
 

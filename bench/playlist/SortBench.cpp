@@ -3,7 +3,7 @@
 // control calls it. A std::stable_sort of the same entries by the same comparison is timed beside
 // it as a baseline; the target is well under 50 ms per sort.
 
-#include "app/CMessageBox.h"
+#include "core/CMessageBox.h"
 #include "playlist/CPlayerDoc.h"
 #include "playlist/CPlaylistSorter.h"
 #include "playlist/IEntryIdentifier.h"

@@ -1,6 +1,6 @@
-#include "app/CCommandLine.h"
-#include "app/CPlayerKeyMap.h"
-#include "app/PlayerCommands.h"
+#include "desktop/CCommandLine.h"
+#include "ui/CPlayerKeyMap.h"
+#include "engine/PlayerCommands.h"
 
 #include <gtest/gtest.h>
 

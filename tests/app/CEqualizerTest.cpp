@@ -1,7 +1,7 @@
 // The equalizer against the real audio library with the manual output: slider positions map to
 // levels and gains, switching it off and on while playing removes and re-attaches the nine effects,
 // and what is heard is measured on rendered tones.
-#include "app/CEqualizer.h"
+#include "engine/CEqualizer.h"
 #include "platform/bass/bass_render.h"
 #include "playlist/CPlayerSettings.h"
 

@@ -1,7 +1,7 @@
-#include "app/CForwardedCommand.h"
+#include "desktop/CForwardedCommand.h"
 
-#include "app/IClock.h"
-#include "app/IForwardTarget.h"
+#include "core/IClock.h"
+#include "engine/IForwardTarget.h"
 
 #include <gtest/gtest.h>
 

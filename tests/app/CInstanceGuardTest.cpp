@@ -1,4 +1,4 @@
-#include "app/CInstanceGuard.h"
+#include "desktop/CInstanceGuard.h"
 
 #include "platform/ipc/IpcServerFixture.h"
 

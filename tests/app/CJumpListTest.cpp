@@ -1,5 +1,5 @@
 // The Jump to Track filter over a real playlist document (line texts and keys: the dialog tests).
-#include "app/CJumpList.h"
+#include "engine/CJumpList.h"
 #include "playlist/CPlayerDoc.h"
 #include "playlist/PlaylistFakes.h"
 

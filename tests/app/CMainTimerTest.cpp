@@ -1,7 +1,7 @@
 // The main timer thread with a real Qt event loop: ticks arrive about every 20 ms, never pile up
 // while the receiver is busy, and stopping is prompt.
-#include "app/CAutoResetEvent.h"
-#include "app/CMainTimer.h"
+#include "engine/CAutoResetEvent.h"
+#include "engine/CMainTimer.h"
 
 #include <QCoreApplication>
 #include <QEvent>

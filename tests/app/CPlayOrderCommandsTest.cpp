@@ -2,8 +2,8 @@
 
 #include "PlayOrderFakes.h"
 
-#include "app/CTransportCommands.h"
-#include "app/PlayerCommands.h"
+#include "engine/CTransportCommands.h"
+#include "engine/PlayerCommands.h"
 
 #include <functional>
 #include <set>

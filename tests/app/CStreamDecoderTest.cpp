@@ -1,7 +1,7 @@
 // The decoder object itself: close hook, CD change-over through the source interface.
 #include "DecoderFixtures.h"
 
-#include "app/ICdTrackSource.h"
+#include "engine/ICdTrackSource.h"
 
 #include <gtest/gtest.h>
 

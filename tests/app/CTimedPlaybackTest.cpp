@@ -1,6 +1,6 @@
 // The timed start and stop against a wall clock the test sets.
 #include "app/PlayOrderFakes.h"
-#include "app/CTimedPlayback.h"
+#include "engine/CTimedPlayback.h"
 
 namespace {
 

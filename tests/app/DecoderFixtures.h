@@ -2,8 +2,8 @@
 // Shared helpers of the decoder tests: fixture files made with sox/oggenc/flac, reference decodes by
 // oggdec and flac -d, a fake playlist document, and a recorder standing in for BASS_StreamCreate.
 
-#include "app/CStreamDecoder.h"
-#include "app/IGaplessPlaylist.h"
+#include "engine/CStreamDecoder.h"
+#include "engine/IGaplessPlaylist.h"
 #include "support/TempDir.h"
 
 #include <cstdint>

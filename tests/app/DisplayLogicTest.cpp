@@ -1,8 +1,8 @@
 // Texts and pixels of the counter, meter, sliders and status text, driven without a window.
-#include "app/CCounterState.h"
-#include "app/CMeterBars.h"
-#include "app/CStatusTextFormat.h"
-#include "app/CToolTipSlider.h"
+#include "ui/CCounterState.h"
+#include "ui/CMeterBars.h"
+#include "ui/CStatusTextFormat.h"
+#include "ui/CToolTipSlider.h"
 
 #include <gtest/gtest.h>
 

@@ -4,10 +4,10 @@
 // marks it played and selected and records it in the history; StopPlayback clears stop-at-track-end),
 // a CD track list, and pause/fade/mute controls that only count calls.
 
-#include "app/CPlayOrder.h"
-#include "app/ICdTrackList.h"
-#include "app/IPlaybackControls.h"
-#include "app/ITransport.h"
+#include "engine/CPlayOrder.h"
+#include "engine/ICdTrackList.h"
+#include "engine/IPlaybackControls.h"
+#include "engine/ITransport.h"
 #include "playlist/CPlayerDoc.h"
 #include "playlist/PlaylistFakes.h"
 

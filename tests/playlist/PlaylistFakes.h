@@ -2,7 +2,7 @@
 // Fakes for driving the playlist document without files or windows, and a recorder that rebuilds
 // the rows a list view would show purely from the document's change signals.
 
-#include "app/CMessageBox.h"
+#include "core/CMessageBox.h"
 #include "playlist/CPlayerDoc.h"
 #include "playlist/IEntryIdentifier.h"
 

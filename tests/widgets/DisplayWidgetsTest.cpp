@@ -1,8 +1,8 @@
 // The displays as widgets: the meter's image and redraw rule, the counter's click and tip, and the
 // position bar's drag that shows the target on the counter and asks for a seek.
-#include "app/CLevelMeter.h"
-#include "app/CPositionBar.h"
-#include "app/CTimeCounter.h"
+#include "ui/CLevelMeter.h"
+#include "ui/CPositionBar.h"
+#include "ui/CTimeCounter.h"
 
 #include <QMouseEvent>
 #include <QSignalSpy>

@@ -1,7 +1,7 @@
 // The playlist control over a real document: columns and their stored layout, row dragging, adding
 // folders and files up to the limits, sorting from the header and keys.
-#include "playlist/CPlaylistCtrl.h"
-#include "playlist/CPlaylistModel.h"
+#include "ui/CPlaylistCtrl.h"
+#include "ui/CPlaylistModel.h"
 #include "platform/registry/CRegistry.h"
 #include "playlist/PlaylistColumn.h"
 #include "playlist/PlaylistFakes.h"

@@ -1,5 +1,5 @@
 // The About box: its texts, the links' hover highlight, tool tips and clicks, and the WMA notice.
-#include "app/CAboutDialog.h"
+#include "ui/CAboutDialog.h"
 
 #include <QLabel>
 #include <QTest>

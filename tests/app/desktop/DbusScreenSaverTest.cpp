@@ -1,7 +1,7 @@
 // The screen-saver probe against fake screen-saver services on a private session bus.
 #include "PrivateBus.h"
 
-#include "app/CDbusScreenSaver.h"
+#include "desktop/CDbusScreenSaver.h"
 
 #include <QDBusMessage>
 #include <QDBusVirtualObject>

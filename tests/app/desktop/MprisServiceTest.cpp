@@ -1,7 +1,7 @@
 // The media-player service on a private session bus, judged by playerctl and gdbus.
 #include "PrivateBus.h"
 
-#include "app/CMprisService.h"
+#include "desktop/CMprisService.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // The tray's click counting, tip text and playlist submenu, driven without a window.
-#include "app/CTrayClickCounter.h"
-#include "app/CTrayPlaylistMenu.h"
-#include "app/CTrayTipText.h"
+#include "ui/CTrayClickCounter.h"
+#include "ui/CTrayPlaylistMenu.h"
+#include "ui/CTrayTipText.h"
 
 #include <gtest/gtest.h>
 

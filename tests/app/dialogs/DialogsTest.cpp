@@ -1,9 +1,9 @@
 // The equalizer, Timer Playback and Jump to Track windows driven through their widgets.
-#include "app/CEqualizer.h"
-#include "app/CEqualizerDlg.h"
-#include "app/CJumpDlg.h"
-#include "app/CTimedPlayback.h"
-#include "app/CTimerDlg.h"
+#include "engine/CEqualizer.h"
+#include "ui/CEqualizerDlg.h"
+#include "ui/CJumpDlg.h"
+#include "engine/CTimedPlayback.h"
+#include "ui/CTimerDlg.h"
 #include "playlist/CPlayerDoc.h"
 #include "playlist/PlaylistFakes.h"
 
@@ -13,7 +13,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include "app/CToolTipSlider.h"
+#include "ui/CToolTipSlider.h"
 #include <QTest>
 #include <QTimeEdit>
 #include <QTimer>

@@ -1,13 +1,13 @@
 // The equalizer and timer commands of the main window on the real engine (SDL's dummy output): the
 // Graphic Equalizer command shows and hides its window and the effects reach every channel the
 // engine opens; the Timer Playback dialog's stored times start and stop playback through the tick.
-#include "app/CEqualizerDlg.h"
-#include "app/CMainFrame.h"
-#include "app/CMessageBox.h"
-#include "app/CTimerDlg.h"
-#include "app/CToolTipSlider.h"
-#include "app/IScreenSaver.h"
-#include "app/PlayerCommands.h"
+#include "ui/CEqualizerDlg.h"
+#include "ui/CMainFrame.h"
+#include "core/CMessageBox.h"
+#include "ui/CTimerDlg.h"
+#include "ui/CToolTipSlider.h"
+#include "engine/IScreenSaver.h"
+#include "engine/PlayerCommands.h"
 #include "playlist/CPlayerDoc.h"
 #include "playlist/CTrackInfoIdentifier.h"
 #include "platform/bass/bass.h"

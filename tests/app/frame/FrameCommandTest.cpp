@@ -1,8 +1,8 @@
 // The main window driven in-process on the real engine (SDL's dummy output): every route into the
 // command router - menu ids, function-key messages, tray click sequences - must reach the operation.
-#include "app/CMainFrame.h"
-#include "app/CMessageBox.h"
-#include "app/PlayerCommands.h"
+#include "ui/CMainFrame.h"
+#include "core/CMessageBox.h"
+#include "engine/PlayerCommands.h"
 #include "playlist/CPlayerDoc.h"
 #include "playlist/CTrackInfoIdentifier.h"
 #include "support/TempDir.h"

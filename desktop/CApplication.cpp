@@ -1,0 +1,110 @@
+#include "desktop/CApplication.h"
+
+#include "desktop/CCommandLine.h"
+#include "desktop/CDbusScreenSaver.h"
+#include "ui/CMainFrame.h"
+#include "desktop/CStartupProbe.h"
+#include "playlist/CPlayerDoc.h"
+#include "platform/ipc/CRuntimeDir.h"
+#include "platform/registry/CRegistry.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QScreen>
+#include <QSessionManager>
+#include <QStandardPaths>
+
+#include <filesystem>
+
+CApplication::CApplication(int &argc, char **argv) : m_argc(argc), m_argv(argv)
+{
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.emplace_back(argv[i]);
+    m_commandLine = CCommandLine::Join(arguments);
+    std::error_code error;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    m_programFolder = error ? std::string(".") : self.parent_path().string();
+}
+
+CApplication::~CApplication()
+{
+    m_frame.reset();
+    m_doc.reset();
+}
+
+int CApplication::Run()
+{
+    if (!InitInstance())
+        return 0;
+    const int code = m_app->exec();
+    ExitInstance();
+    return code;
+}
+
+bool CApplication::InitInstance()
+{
+    const CRuntimeDir runtime = CRuntimeDir::FromEnvironment();
+    const bool runtimeUsable = runtime.Prepare();
+    if (runtimeUsable) {
+        m_guard = std::make_unique<CInstanceGuard>(runtime.Path());
+        if (!m_guard->CheckSingleInstance(m_commandLine))
+            return false;
+    }
+
+    m_app = std::make_unique<QApplication>(m_argc, m_argv);
+    QApplication::setApplicationName(QStringLiteral("Melvane"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    m_registry = std::make_unique<CRegistry>(CRegistry::DefaultFolder());
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    m_doc = std::make_unique<CPlayerDoc>(m_identifier, m_messageBox);
+    static_cast<CPlayerSettings &>(*m_doc) = CPlayerSettings(music.toStdString());
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QSize size = screen ? screen->size() : QSize(1024, 768);
+    m_doc->LoadSettings(*m_registry, CPlayerSettings::SettingsFilePath(*m_registry), size.width(), size.height());
+    m_doc->SetRepeatList(m_doc->repeatlist != 0);
+
+    m_screenSaver = std::make_unique<CDbusScreenSaver>(QDBusConnection::sessionBus());
+
+    CMainFrame::Options options;
+    options.view.doc = m_doc.get();
+    options.view.messageBox = &m_messageBox;
+    options.view.screenSaver = m_screenSaver.get();
+    options.view.identifier = &m_identifier;
+    options.view.programFolder = m_programFolder;
+    options.registry = m_registry.get();
+    options.runtimeDir = runtimeUsable ? runtime.Path() : std::string();
+    options.programFolder = m_programFolder;
+    m_frame = std::make_unique<CMainFrame>(options);
+    m_messageBox.SetParent(m_frame.get());
+    // The window exists: later starts find it instead of the start-up lock.
+    if (m_guard)
+        m_guard->ReleaseAtom();
+
+    QObject::connect(m_app.get(), &QGuiApplication::commitDataRequest, m_app.get(),
+                     [this](QSessionManager &) { SaveAll(); });
+
+    const bool maximised = m_doc->maximize != 0;
+    const CStartRequest request = CCommandLine::Parse(m_commandLine, m_doc->autoplay0 != 0, m_doc->autoplay1 != 0);
+    if (!m_frame->InitialUpdate(request)) {
+        m_bStartFailed = true;
+        return false; // ends at once, nothing saved
+    }
+    m_frame->FirstActivation(maximised);
+    if (CStartupProbe::Requested())
+        CStartupProbe::Arm(*m_frame);
+    return true;
+}
+
+void CApplication::ExitInstance()
+{
+    m_frame->CloseFrame();
+    SaveAll();
+}
+
+void CApplication::SaveAll()
+{
+    m_doc->SaveAtExit();
+    m_doc->SaveSettingsToRegistry(*m_registry);
+}

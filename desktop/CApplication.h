@@ -1,0 +1,53 @@
+#pragma once
+// The application object: the instance check, the settings, the document, the main window and the
+// view, the message loop, and the saves at the end.
+//
+// InitInstance: a running instance gets this start's command line and this start ends; otherwise the
+// settings are read ($XDG_CONFIG_HOME/melvane), the document, frame and view are made, the start-up
+// lock is released once the window exists, and the view's initial update runs.
+// ExitInstance: the playlist is saved (to its file or default.vpl), then the settings. A session end
+// asked by the desktop saves the same way before the window closes.
+//
+// Threads: the main thread.
+
+#include "desktop/CInstanceGuard.h"
+#include "ui/CQtMessageBox.h"
+#include "playlist/CTrackInfoIdentifier.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CDbusScreenSaver;
+class CMainFrame;
+class CPlayerDoc;
+class CRegistry;
+class QApplication;
+
+class CApplication {
+public:
+    CApplication(int &argc, char **argv);
+    ~CApplication();
+
+    // The whole run; the process's exit code.
+    int Run();
+
+private:
+    bool InitInstance();
+    void ExitInstance();
+    void SaveAll();
+
+    int &m_argc;
+    char **m_argv;
+    std::string m_commandLine;
+    std::string m_programFolder;
+    std::unique_ptr<CInstanceGuard> m_guard;
+    std::unique_ptr<QApplication> m_app;
+    std::unique_ptr<CRegistry> m_registry;
+    CQtMessageBox m_messageBox;
+    CTrackInfoIdentifier m_identifier;
+    std::unique_ptr<CPlayerDoc> m_doc;
+    std::unique_ptr<CDbusScreenSaver> m_screenSaver;
+    std::unique_ptr<CMainFrame> m_frame;
+    bool m_bStartFailed = false;
+};

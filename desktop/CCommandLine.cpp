@@ -1,0 +1,128 @@
+#include "desktop/CCommandLine.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+std::string UpperAscii(std::string_view text)
+{
+    std::string upper(text);
+    for (char &c : upper) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return upper;
+}
+
+// The decimal number at the front of `text` as the C library's atoi reads it (leading blanks, a sign),
+// saturated instead of overflowing.
+int LeadingNumber(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = std::min<long long>(value * 10 + (text[i] - '0'), INT_MAX);
+    return static_cast<int>(negative ? -value : value);
+}
+
+} // namespace
+
+std::string CCommandLine::Join(const std::vector<std::string> &arguments)
+{
+    std::string line;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string &argument = arguments[i];
+        if (i > 0)
+            line += ' ';
+        if (argument.empty() || argument.find_first_of(" \t") != std::string::npos)
+            line += '"' + argument + '"';
+        else
+            line += argument;
+    }
+    return line;
+}
+
+CStartRequest CCommandLine::Parse(std::string_view text, bool autoplay0, bool autoplay1)
+{
+    CStartRequest request;
+    request.autoPlay = autoplay0;
+    if (text.empty()) {
+        request.kind = CStartRequest::Kind::Resume;
+    } else if (StartsWith(text, "-cd")) {
+        request.kind = CStartRequest::Kind::Cd;
+        const CdTarget target = ParseCd(text);
+        request.driveLetter = target.driveLetter;
+        request.track = target.track;
+        if (target.track != 0 || autoplay1)
+            request.autoPlay = true;
+    } else if (StartsWith(text, "-vpl")) {
+        request.kind = CStartRequest::Kind::Playlist;
+        request.path = RemoveQuotes(Mid(text, 5));
+        const std::size_t slash = request.path.rfind('/');
+        request.playlistFolder = slash == std::string::npos ? "" : request.path.substr(0, slash + 1);
+        request.playlistName = slash == std::string::npos ? request.path : request.path.substr(slash + 1);
+        if (autoplay1)
+            request.autoPlay = true;
+    } else if (StartsWith(text, "-add")) {
+        request.kind = CStartRequest::Kind::AddFile;
+        request.path = RemoveQuotes(Mid(text, 5));
+    } else {
+        request.kind = CStartRequest::Kind::PlayFile;
+        request.path = RemoveQuotes(text);
+        request.autoPlay = true;
+    }
+    return request;
+}
+
+CCommandLine::CdTarget CCommandLine::ParseCd(std::string_view text)
+{
+    const std::string upper = RemoveQuotes(UpperAscii(text));
+    CdTarget target;
+    if (upper.size() > 4)
+        target.driveLetter = upper[4];
+    const std::size_t trackAt = upper.find("TRACK");
+    const bool cda = upper.size() >= 4 && upper.compare(upper.size() - 4, 4, ".CDA") == 0;
+    if (cda && trackAt != std::string::npos)
+        target.track = LeadingNumber(std::string_view(upper).substr(trackAt + 5));
+    return target;
+}
+
+bool CCommandLine::StartsWith(std::string_view text, std::string_view prefix)
+{
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+std::string CCommandLine::Mid(std::string_view text, std::size_t first)
+{
+    return first < text.size() ? std::string(text.substr(first)) : std::string();
+}
+
+std::string CCommandLine::RemoveQuotes(std::string_view text)
+{
+    std::string result;
+    result.reserve(text.size());
+    for (char c : text) {
+        if (c != '"')
+            result += c;
+    }
+    return result;
+}
+
+std::string_view CCommandLine::CutUtf8(std::string_view text, std::size_t maxBytes)
+{
+    if (text.size() <= maxBytes)
+        return text;
+    std::size_t cut = maxBytes;
+    // The first byte left out is a continuation byte: the character it belongs to goes as a whole.
+    for (int back = 0; back < 3 && cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80; ++back)
+        --cut;
+    if (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        cut = maxBytes; // not UTF-8 at all: a plain byte cut is as good as any
+    return text.substr(0, cut);
+}

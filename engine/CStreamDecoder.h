@@ -1,0 +1,110 @@
+#pragma once
+// The decoder behind every user stream of the audio library: Ogg Vorbis (type 9), Windows Media
+// (10, through the mv_asfin plug-in), FLAC (11) and audio CD tracks (12). It opens an entry with the
+// matching sub-decoder, delivers 16-bit or float samples to the stream procedure, seeks by reopening
+// at a start second, and changes over to the next Ogg Vorbis or FLAC file of the same format (or the
+// next CD track) without a gap when the playing one ends.
+//
+// Threads:
+// - Fill (through StreamProc) runs on the audio library's update thread.
+// - LoadWmaPlugin, FreeWmaPlugin, Open, Close and CreateDecodedStream run on the user-interface
+//   thread, and only while no stream reads from this decoder: the engine stops and frees the stream
+//   before it closes or reopens. The one exception is the change-over inside Fill, which opens and
+//   closes sub-decoders on the update thread.
+// - m_nChangedRow is written by Fill and read and reset by the user-interface thread's tick.
+//   m_bFloatOutput and m_bStopAfterEntry are set by the user-interface thread at any time.
+// No lock is taken and Fill allocates nothing (a change-over opens a file, which the codec libraries
+// allocate for, once per track).
+
+#include "engine/CFlacDecoder.h"
+#include "engine/CVorbisDecoder.h"
+#include "engine/CWmaBinding.h"
+#include "playlist/CPlaylistEntry.h"
+#include "platform/bass/bass.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class IGaplessPlaylist;
+class ICdTrackSource;
+
+class CStreamDecoder {
+public:
+    using StreamCreateFn = HSTREAM (*)(DWORD freq, DWORD flags, STREAMPROC *proc, void *user);
+
+    // `playlist` decides gapless change-overs (may be null: no change-over); `cd` plays CD tracks
+    // (may be null: CD tracks fail to open); `createStream` makes the user stream (BASS_StreamCreate
+    // when null).
+    CStreamDecoder(IGaplessPlaylist *playlist, ICdTrackSource *cd, StreamCreateFn createStream = nullptr);
+    ~CStreamDecoder();
+    CStreamDecoder(const CStreamDecoder &) = delete;
+    CStreamDecoder &operator=(const CStreamDecoder &) = delete;
+
+    // Loads mv_asfin.so (program folder first, then the search path). False when it is missing or
+    // incomplete; Windows Media files are then not identified.
+    bool LoadWmaPlugin(const std::string &programFolder);
+    void FreeWmaPlugin();
+    CWmaBinding &WmaBinding() { return m_wma; }
+
+    // Closes whatever is open, then opens `path` as `type` at `startSeconds`. For a CD track `path`
+    // is the track number as decimal text and `driveLetter` names the drive (0: the one on show).
+    // Returns `type`, or 0 on failure.
+    int Open(const std::string &path, int type, int startSeconds, char driveLetter);
+    void Close();
+    // Fills `buffer` with up to `length` bytes of the open stream, changing over to the next file
+    // when the playing one ends. Fewer bytes than asked: the stream has ended.
+    std::uint32_t Fill(void *buffer, std::uint32_t length);
+    // The STREAMPROC; `user` is the decoder.
+    static DWORD StreamProc(HSTREAM handle, void *buffer, DWORD length, void *user);
+
+    // Opens the entry at `startSeconds` and creates its user stream: float when m_bFloatOutput,
+    // mono for one channel. 0 when the file does not open or its format cannot be played
+    // (Ogg Vorbis rate outside 101..99999 Hz, anything but one or two channels).
+    HSTREAM CreateDecodedStream(const CPlaylistEntry &entry, int startSeconds, char driveLetter = 0);
+    // The rate of the stream made by the last successful CreateDecodedStream (for the visual host).
+    int StreamRate() const { return m_nStreamRate; }
+
+    // Whether the engine may seek the playing entry (by reopening it at a new start).
+    bool CanSeek() const;
+    int Type() const { return m_nType; }
+    const std::string &Path() const { return m_strPath; }
+    // Rate and channels of the open sub-decoder (0 when none).
+    int Rate() const;
+    int Channels() const;
+
+    // Called with the path each time an Ogg Vorbis file is closed, after the library released it, so
+    // that tag changes kept back while it played can be written. It may run on the update thread
+    // (a change-over closes the ended file there), so it must only hand the work on, not do it.
+    std::function<void(const std::string &path)> m_onVorbisClosed;
+
+    std::atomic<int> m_bFloatOutput{0};
+    std::atomic<int> m_bStopAfterEntry{0};
+    // The row (playlist) or track number (CD) that a change-over continued with; -1 when none.
+    std::atomic<int> m_nChangedRow{-1};
+    std::uint32_t m_nDelivered = 0;  // bytes produced by the last Fill
+    int m_nSavedRate = 0;            // format of the file that ended, during a change-over
+    int m_nSavedChannels = 0;
+
+private:
+    std::uint32_t ReadOpen(void *buffer, std::uint32_t length);
+    bool ChangeOverAllowed();
+    // Opens what follows the ended file; true when it continues the same stream.
+    bool ChangeOver();
+
+    IGaplessPlaylist *m_pPlaylist;
+    ICdTrackSource *m_pCd;
+    StreamCreateFn m_pCreateStream;
+
+    int m_nType = 0;
+    std::string m_strPath;
+    int m_nStreamRate = 0;
+
+    CVorbisDecoder m_vorbis;
+    CFlacDecoder m_flac;
+    CWmaBinding m_wma;
+
+    CPlaylistEntry m_nextEntry; // reused by change-overs so that copying an entry keeps its capacity
+    char m_cdTrackText[16] = {};
+};

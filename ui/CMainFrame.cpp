@@ -1,0 +1,738 @@
+#include "ui/CMainFrame.h"
+
+#include "ui/CAboutDialog.h"
+#include "ui/CAppIcon.h"
+#include "ui/CJumpDlg.h"
+#include "desktop/CMprisService.h"
+#include "ui/CPlayerKeyMap.h"
+#include "ui/CQtFileDialogs.h"
+#include "ui/CTimerDlg.h"
+#include "ui/CTrayTipText.h"
+#include "engine/IScreenSaver.h"
+#include "engine/PlayerCommands.h"
+#include "playlist/CPlayerDoc.h"
+#include "ui/CPlaylistCtrl.h"
+#include "plugins/include/mv_hook.h"
+#include "platform/ipc/CIpcServer.h"
+#include "platform/ipc/IpcMessages.h"
+
+#include <QAction>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDBusConnection>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QStatusBar>
+#include <QStyle>
+#include <QStyleHints>
+#include <QTimer>
+#include <QToolBar>
+
+#include <algorithm>
+#include <cmath>
+#include <dlfcn.h>
+
+namespace cmd = PlayerCommand;
+namespace fc = FrameCommand;
+
+CMainFrame::CMainFrame(const Options &options, QWidget *parent)
+    : QMainWindow(parent), m_doc(*options.view.doc), m_options(options), m_fileDialogs(std::make_unique<CQtFileDialogs>(this)),
+      m_forward(*this, m_clock), m_trayTimer([this] { OnTrayTimer(); }),
+      m_clicks(m_trayTimer, options.doubleClickMs > 0 ? options.doubleClickMs
+                                                      : QGuiApplication::styleHints()->mouseDoubleClickInterval())
+{
+    setWindowTitle(QStringLiteral("Melvane"));
+    setWindowIcon(CAppIcon::Icon());
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+
+    m_view = new CPlayerView(options.view, this);
+    setCentralWidget(m_view);
+    m_doc.SetFileDialogs(m_fileDialogs.get());
+
+    BuildMenus();
+    BuildToolBar();
+    BuildStatusBar();
+    RestorePlacement();
+
+    connect(m_view, &CPlayerView::statusTextChanged, m_summary, [this](const QString &text) {
+        m_summary->setText(text);
+        m_summary->setMinimumWidth(m_summary->fontMetrics().horizontalAdvance(text) + 8);
+    });
+    connect(m_view, &CPlayerView::titleChanged, this, [this](const QString &title) { setWindowTitle(title); });
+    connect(m_view, &CPlayerView::tickDone, this, [this] {
+        if (m_mpris)
+            m_mpris->Update();
+        if (++m_nTicks % 5 == 0) {
+            UpdateCommandStates();
+            UpdateTray();
+        }
+    });
+
+    if (!options.runtimeDir.empty())
+        StartIpc();
+    if (options.mediaService) {
+        m_mpris = std::make_unique<CMprisService>(*this);
+        if (!m_mpris->Register(QDBusConnection::sessionBus()))
+            m_mpris.reset();
+    }
+}
+
+CMainFrame::~CMainFrame()
+{
+    if (m_mpris)
+        m_mpris->Unregister();
+    FreeKeyHook();
+    m_doc.SetFileDialogs(nullptr);
+}
+
+// --- construction -------------------------------------------------------------------------------
+
+QAction *CMainFrame::AddCommand(QMenu *menu, int id, const QString &text, const QString &key, bool checkable)
+{
+    auto *action = new QAction(text, this);
+    action->setData(id);
+    if (!key.isEmpty())
+        action->setShortcut(QKeySequence(key));
+    action->setCheckable(checkable);
+    connect(action, &QAction::triggered, this, [this, id] { Execute(id); });
+    if (menu)
+        menu->addAction(action);
+    else
+        addAction(action); // key only: the action still needs a widget for its shortcut
+    m_actions[id] = action;
+    return action;
+}
+
+void CMainFrame::BuildMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    AddCommand(file, fc::kNewPlaylist, QStringLiteral("&New Playlist"), QStringLiteral("Ctrl+N"));
+    AddCommand(file, fc::kOpenPlaylist, QStringLiteral("&Open Playlist..."), QStringLiteral("Ctrl+O"));
+    AddCommand(file, fc::kSavePlaylist, QStringLiteral("&Save Playlist"), QStringLiteral("Ctrl+S"));
+    AddCommand(file, fc::kSavePlaylistAs, QStringLiteral("Save Playlist &As..."));
+    file->addSeparator();
+    AddCommand(file, fc::kAddFiles, QStringLiteral("Add &File(s)..."), QStringLiteral("Ctrl+A"));
+    AddCommand(file, fc::kAddFolder, QStringLiteral("Add Fol&der..."), QStringLiteral("Ctrl+L"));
+    file->addSeparator();
+    AddCommand(file, fc::kFileInformation, QStringLiteral("File &Information..."), QStringLiteral("Ctrl+I"));
+    file->addSeparator();
+    AddCommand(file, fc::kExit, QStringLiteral("E&xit"));
+
+    QMenu *play = menuBar()->addMenu(QStringLiteral("&Play"));
+    QMenu *volume = nullptr;
+    for (const cmd::Entry &entry : cmd::kPlayerCommands) {
+        const QString text = QString::fromUtf8(entry.menuText.data(), static_cast<qsizetype>(entry.menuText.size()));
+        const QString key = QString::fromUtf8(entry.key.data(), static_cast<qsizetype>(entry.key.size()));
+        const bool checkable = entry.id == cmd::kPause || entry.id == cmd::kStopAtTrackEnd || entry.id == cmd::kMute ||
+                               entry.id == cmd::kRandomPlay || entry.id == cmd::kRepeatTrack ||
+                               entry.id == cmd::kRepeatPlaylist;
+        QMenu *menu = play;
+        if (cmd::SetVolumeLevel(entry.id) >= 0) {
+            if (!volume) {
+                play->addSeparator();
+                volume = play->addMenu(QStringLiteral("Set &Volume"));
+            }
+            menu = volume;
+        } else if (text.isEmpty()) {
+            menu = nullptr;
+        }
+        AddCommand(menu, entry.id, text, key, checkable);
+        if (entry.id == cmd::kNextTrack || entry.id == cmd::kMute)
+            play->addSeparator();
+    }
+
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
+    AddCommand(view, fc::kEqualizer, QStringLiteral("Graphic &Equalizer..."), QStringLiteral("Ctrl+G"), true);
+    AddCommand(view, fc::kTimerPlayback, QStringLiteral("&Timer Playback..."), QStringLiteral("Ctrl+B"));
+    AddCommand(view, fc::kJumpToTrack, QStringLiteral("&Jump to Track..."), QStringLiteral("Ctrl+T"));
+    view->addSeparator();
+    AddCommand(view, fc::kShowHide, QString::fromLatin1(kHideText));
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    AddCommand(help, fc::kAbout, QStringLiteral("&About Melvane..."));
+
+    for (QMenu *menu : {file, play, view})
+        connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandStates(); });
+    UpdateCommandStates();
+}
+
+void CMainFrame::BuildToolBar()
+{
+    QToolBar *bar = addToolBar(QStringLiteral("Toolbar"));
+    bar->setObjectName(QStringLiteral("toolbar"));
+    bar->setMovable(false);
+    const struct {
+        int id;
+        QStyle::StandardPixmap icon;
+    } buttons[] = {
+        {fc::kOpenPlaylist, QStyle::SP_DialogOpenButton}, {fc::kSavePlaylist, QStyle::SP_DialogSaveButton},
+        {cmd::kPreviousTrack, QStyle::SP_MediaSkipBackward}, {cmd::kPlay, QStyle::SP_MediaPlay},
+        {cmd::kPause, QStyle::SP_MediaPause}, {cmd::kStop, QStyle::SP_MediaStop},
+        {cmd::kNextTrack, QStyle::SP_MediaSkipForward}, {cmd::kMute, QStyle::SP_MediaVolumeMuted},
+        {fc::kFileInformation, QStyle::SP_FileDialogInfoView},
+    };
+    for (const auto &button : buttons) {
+        QAction *action = m_actions.at(button.id);
+        action->setIcon(style()->standardIcon(button.icon));
+        action->setToolTip(action->text().remove(QLatin1Char('&')));
+        if (button.id == cmd::kPreviousTrack || button.id == fc::kFileInformation)
+            bar->addSeparator();
+        bar->addAction(action);
+    }
+}
+
+void CMainFrame::BuildStatusBar()
+{
+    auto *message = new QLabel;
+    m_summary = new QLabel(QString::fromLatin1(kSummaryPrototype));
+    m_summary->setMinimumWidth(m_summary->fontMetrics().horizontalAdvance(m_summary->text()) + 8);
+    statusBar()->addWidget(message, 1);
+    statusBar()->addPermanentWidget(m_summary);
+}
+
+void CMainFrame::RestorePlacement()
+{
+    const int w = std::max(kMinimumWidth, static_cast<int>(m_doc.width));
+    const int h = std::max(kMinimumHeight, static_cast<int>(m_doc.height));
+    move(std::max(0, static_cast<int>(m_doc.xpos)), std::max(0, static_cast<int>(m_doc.ypos)));
+    resize(w, h);
+}
+
+void CMainFrame::SavePlacement()
+{
+    if (!isMaximized() && !isMinimized()) {
+        const QRect frame = geometry();
+        m_doc.xpos = std::max(0, x());
+        m_doc.ypos = std::max(0, y());
+        m_doc.width = frame.width();
+        m_doc.height = frame.height();
+    }
+    m_doc.maximize = isMaximized() ? 1 : 0;
+}
+
+// --- start and end --------------------------------------------------------------------------------
+
+bool CMainFrame::InitialUpdate(const CStartRequest &request)
+{
+    if (!m_view->InitialUpdate(request))
+        return false;
+    m_forward.MarkForwardTime(true);
+    UpdateCommandStates();
+    return true;
+}
+
+void CMainFrame::FirstActivation(bool maximised)
+{
+    if (m_doc.keyhook)
+        LoadKeyHook();
+    if (m_doc.minimizetray)
+        AddTrayIcon();
+    if (m_doc.minimizestart) {
+        if (m_bTrayShown) {
+            m_bStartedHidden = true; // only the tray icon remains
+        } else {
+            showMinimized();
+        }
+    } else if (maximised) {
+        showMaximized();
+    } else {
+        show();
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent *event)
+{
+    CloseFrame();
+    event->accept();
+}
+
+void CMainFrame::CloseFrame()
+{
+    if (m_bClosed)
+        return;
+    m_bClosed = true;
+    m_view->ShutDown();
+    SavePlacement();
+    m_trayTimer.Stop();
+    if (m_tray)
+        m_tray->hide();
+    m_bTrayShown = false;
+    if (m_ipcNotifier)
+        m_ipcNotifier->setEnabled(false);
+    hide();
+    QCoreApplication::quit();
+}
+
+void CMainFrame::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && m_doc.minimizetray &&
+        QSystemTrayIcon::isSystemTrayAvailable()) {
+        // Minimise to the tray: the icon stays, the window goes.
+        AddTrayIcon();
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized()) {
+                hide();
+                setWindowState(windowState() & ~Qt::WindowMinimized);
+            }
+        });
+    }
+}
+
+// --- the command router ---------------------------------------------------------------------------
+
+bool CMainFrame::IsCommandEnabled(int id) const
+{
+    if (const auto state = m_view->Transport().UpdateState(id))
+        return state->enabled;
+    switch (id) {
+    case fc::kSavePlaylist:
+    case fc::kSavePlaylistAs: return m_doc.CanSavePlaylist();
+    case fc::kFileInformation:
+    case fc::kJumpToTrack: return m_doc.EntryCount() > 0;
+    case fc::kEqualizer: return m_view->Engine().EffectsAvailable();
+    // No CD drives are known in this build.
+    case fc::kDiscInformation: return false;
+    default: return true;
+    }
+}
+
+void CMainFrame::UpdateCommandStates()
+{
+    for (auto &[id, action] : m_actions) {
+        if (const auto state = m_view->Transport().UpdateState(id)) {
+            action->setEnabled(state->enabled);
+            if (action->isCheckable())
+                action->setChecked(state->checked);
+        } else {
+            action->setEnabled(IsCommandEnabled(id));
+        }
+    }
+    if (QAction *equalizer = Action(fc::kEqualizer))
+        equalizer->setChecked(m_view->EqualizerVisible());
+    if (QAction *showHide = Action(fc::kShowHide))
+        showHide->setText(QString::fromLatin1(isVisible() && !isMinimized() ? kHideText : kShowText));
+}
+
+QAction *CMainFrame::Action(int id) const
+{
+    const auto found = m_actions.find(id);
+    return found == m_actions.end() ? nullptr : found->second;
+}
+
+bool CMainFrame::Execute(int id)
+{
+    if (m_bClosed)
+        return false;
+    if (m_view->Transport().UpdateState(id)) {
+        const bool done = m_view->Transport().Execute(id);
+        UpdateCommandStates();
+        return done;
+    }
+    if (const auto tray = CTrayPlaylistMenu::Decode(id)) {
+        if (tray->drive != 0)
+            return false; // CD drives: none are known
+        const int index = m_trayPlaylist.IndexForCommand(id);
+        if (index < 0)
+            return false;
+        m_view->PlayIndex(index);
+        return true;
+    }
+    if (!IsCommandEnabled(id))
+        return false;
+    switch (id) {
+    case fc::kNewPlaylist: m_doc.OnNewPlaylist(); break;
+    case fc::kOpenPlaylist: m_doc.OnOpenPlaylist(); break;
+    case fc::kSavePlaylist: m_doc.OnSavePlaylist(); break;
+    case fc::kSavePlaylistAs: m_doc.OnSavePlaylistAs(); break;
+    case fc::kAddFiles: m_view->ListControl()->AddFiles(); break;
+    case fc::kAddFolder: m_view->ListControl()->AddFolder(); break;
+    case fc::kFileInformation: m_view->ListControl()->ShowFileInformation(m_doc.State().m_nCurrent); break;
+    case fc::kJumpToTrack: {
+        CJumpDlg jump(m_doc, this);
+        connect(&jump, &CJumpDlg::rowChosen, this, [this](int row) { m_view->PlayIndex(row); });
+        jump.exec();
+        break;
+    }
+    case fc::kEqualizer: m_view->ToggleEqualizer(); break;
+    case fc::kTimerPlayback: {
+        IScreenSaver *saver = m_options.view.screenSaver;
+        CTimerDlg timer(m_doc, saver && saver->IsDetectable(), this);
+        timer.exec();
+        break;
+    }
+    case fc::kShowHide: ToggleShowHide(); break;
+    case fc::kAbout: {
+        m_doc.m_bModalOpen = true;
+        CAboutDialog about(m_view->WmaAvailable(), this);
+        about.exec();
+        m_doc.m_bModalOpen = false;
+        break;
+    }
+    case fc::kExit: CloseFrame(); break;
+    default: return false;
+    }
+    UpdateCommandStates();
+    return true;
+}
+
+void CMainFrame::OnPlayerKey(std::uint64_t keyCode, std::int64_t alternative)
+{
+    const PlayerKeyAction action = CPlayerKeyMap::Map(keyCode, alternative);
+    switch (action.kind) {
+    case PlayerKeyAction::Kind::Command: Execute(action.commandId); break;
+    case PlayerKeyAction::Kind::OpenPlaylist: Execute(fc::kOpenPlaylist); break;
+    case PlayerKeyAction::Kind::NextTab: break; // needs at least one CD drive; none are known
+    case PlayerKeyAction::Kind::None: break;
+    }
+}
+
+// --- other processes ------------------------------------------------------------------------------
+
+void CMainFrame::StartIpc()
+{
+    m_ipc = std::make_unique<CIpcServer>(m_options.runtimeDir, Ipc::kWindowClassName,
+                                         [this](const CIpcRecord &record) { return HandleRecord(record); });
+    if (!m_ipc->Listen()) {
+        m_ipc.reset();
+        return;
+    }
+    m_ipcNotifier = new QSocketNotifier(m_ipc->Fd(), QSocketNotifier::Read, this);
+    connect(m_ipcNotifier, &QSocketNotifier::activated, this, [this] { m_ipc->ProcessPending(); });
+}
+
+std::int64_t CMainFrame::HandleRecord(const CIpcRecord &record)
+{
+    if (m_bClosed)
+        return 0;
+    switch (record.message) {
+    case Ipc::WM_COPYDATA:
+        return m_forward.OnCopyData(record.dwData, record.data) ? 1 : 0;
+    case Ipc::WM_PLAYER_KEY:
+        OnPlayerKey(record.wParam, record.lParam);
+        return 1;
+    case Ipc::WM_PLAYER_RAISE:
+        if (isMinimized())
+            showNormal();
+        if (isVisible()) {
+            raise();
+            activateWindow();
+        }
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+void CMainFrame::ShowHidden()
+{
+    if (!isVisible() && !isMinimized())
+        ToggleShowHide();
+}
+
+void CMainFrame::OpenCdTrack(char, int)
+{
+    // No CD drives are known to this build.
+}
+
+void CMainFrame::AppendFile(const std::string &path)
+{
+    const int before = m_doc.EntryCount();
+    if (m_doc.AddFiles({path}) == 0)
+        return;
+    CPlaylistState &state = m_doc.State();
+    if (state.SelectedCount() == 0) {
+        state.m_nCurrent = before;
+        state.SetSelected(before, true);
+    }
+    m_view->ListControl()->scrollToBottom();
+}
+
+void CMainFrame::OpenFile(const std::string &path, bool isPlaylist)
+{
+    m_doc.OpenFromCommandLine(path, isPlaylist, 0, 0);
+}
+
+void CMainFrame::ToggleShowHide()
+{
+    if (!isVisible() || isMinimized()) {
+        if (!isVisible())
+            show();
+        if (isMinimized())
+            showNormal();
+        raise();
+        activateWindow();
+    } else if (m_doc.minimizetray && QSystemTrayIcon::isSystemTrayAvailable()) {
+        AddTrayIcon();
+        hide();
+    } else {
+        showMinimized();
+    }
+    m_bStartedHidden = false;
+    UpdateCommandStates();
+}
+
+// --- keyboard hook --------------------------------------------------------------------------------
+
+void CMainFrame::LoadKeyHook()
+{
+    const std::string path = m_options.programFolder + "/mv_hook.so";
+    m_hookLibrary = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    auto install = m_hookLibrary ? reinterpret_cast<MvInstallHookFn>(dlsym(m_hookLibrary, "InstallHook")) : nullptr;
+    if (install && install() != 0) {
+        m_bHookInstalled = true;
+        return;
+    }
+    m_doc.keyhook = 0;
+    FreeKeyHook();
+}
+
+void CMainFrame::FreeKeyHook()
+{
+    if (m_bHookInstalled) {
+        if (auto remove = reinterpret_cast<MvRemoveHookFn>(dlsym(m_hookLibrary, "RemoveHook")))
+            remove();
+        m_bHookInstalled = false;
+    }
+    if (m_hookLibrary) {
+        dlclose(m_hookLibrary);
+        m_hookLibrary = nullptr;
+    }
+}
+
+// --- tray -----------------------------------------------------------------------------------------
+
+void CMainFrame::AddTrayIcon()
+{
+    if (!m_tray) {
+        m_tray = new QSystemTrayIcon(CAppIcon::Icon(), this);
+        m_trayMenu = std::make_unique<QMenu>();
+        m_tray->setContextMenu(m_trayMenu.get());
+        connect(m_trayMenu.get(), &QMenu::aboutToShow, this, [this] { TrayMenu(); });
+        connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            OnTrayActivated(reason);
+        });
+        TrayMenu();
+    }
+    m_tray->show();
+    m_bTrayShown = true;
+    m_strTip.clear();
+    UpdateTray();
+}
+
+void CMainFrame::OnTrayActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (m_doc.m_bModalOpen)
+        return;
+    if (reason == QSystemTrayIcon::Trigger)
+        m_clicks.OnButtonDown();
+    else if (reason == QSystemTrayIcon::DoubleClick)
+        m_clicks.OnDoubleClick();
+}
+
+void CMainFrame::OnTrayTimer()
+{
+    const int action = m_clicks.OnTimerExpired({m_doc.click1, m_doc.click2, m_doc.click3, m_doc.click4});
+    if (action != CTrayClickCounter::kStillWaiting)
+        RunTrayAction(action);
+}
+
+void CMainFrame::RunTrayAction(int action)
+{
+    switch (action) {
+    case CTrayClickCounter::kActionPlayPause: PlayPause(); break;
+    case CTrayClickCounter::kActionStop: Execute(cmd::kStop); break;
+    case CTrayClickCounter::kActionPrevious: Execute(cmd::kPreviousTrack); break;
+    case CTrayClickCounter::kActionNext: Execute(cmd::kNextTrack); break;
+    case CTrayClickCounter::kActionShowHide: Execute(fc::kShowHide); break;
+    case CTrayClickCounter::kActionInformation: Execute(fc::kFileInformation); break;
+    default: break;
+    }
+}
+
+QMenu *CMainFrame::TrayMenu()
+{
+    if (!m_trayMenu)
+        m_trayMenu = std::make_unique<QMenu>();
+    QMenu &menu = *m_trayMenu;
+    menu.clear();
+    UpdateCommandStates();
+    CPlaybackEngine &engine = m_view->Engine();
+    const bool playing = engine.IsPlaying();
+    for (int id : {cmd::kPlay, cmd::kPause, cmd::kStop, cmd::kPreviousTrack, cmd::kNextTrack})
+        menu.addAction(m_actions.at(id));
+    menu.addSeparator();
+
+    QMenu *playlist = menu.addMenu(QStringLiteral("Playlist"));
+    const int count = m_doc.EntryCount();
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const int screenHeight = screen ? screen->availableGeometry().height() : 768;
+    const int itemHeight = std::max(1, playlist->fontMetrics().height() + 6);
+    const int current = playing && m_doc.State().m_nPlaying >= 0 ? m_doc.State().m_nPlaying : m_doc.State().m_nCurrent;
+    const auto &items = m_trayPlaylist.Build(
+        count, current, CTrayPlaylistMenu::FittingItems(screenHeight, 4, itemHeight),
+        [this](int i) { return m_doc.GetEntry(i); }, true);
+    for (const CTrayPlaylistMenu::Item &item : items) {
+        QString text = QString::fromStdString(item.text);
+        text.replace(QLatin1Char('\t'), QLatin1Char(' '));
+        QAction *action = playlist->addAction(text);
+        action->setCheckable(item.checked);
+        action->setChecked(item.checked && playing && item.index == m_doc.State().m_nPlaying);
+        const int id = item.command;
+        connect(action, &QAction::triggered, this, [this, id] { Execute(id); });
+    }
+    playlist->setEnabled(count > 0);
+    QMenu *visuals = menu.addMenu(QStringLiteral("Visuals"));
+    visuals->addAction(QStringLiteral("None found"))->setEnabled(false);
+    visuals->setEnabled(false);
+    menu.addSeparator();
+    menu.addAction(m_actions.at(fc::kFileInformation));
+    menu.addAction(m_actions.at(fc::kShowHide));
+    menu.addSeparator();
+    menu.addAction(m_actions.at(fc::kExit));
+
+    int defaultId = 0;
+    switch (m_doc.click2) {
+    case 1: defaultId = playing && !engine.IsPaused() ? cmd::kPause : cmd::kPlay; break;
+    case 2: defaultId = cmd::kStop; break;
+    case 3: defaultId = cmd::kPreviousTrack; break;
+    case 4: defaultId = cmd::kNextTrack; break;
+    case 5: defaultId = fc::kShowHide; break;
+    case 6: defaultId = fc::kFileInformation; break;
+    default: break;
+    }
+    menu.setDefaultAction(defaultId ? m_actions.at(defaultId) : nullptr);
+    return &menu;
+}
+
+void CMainFrame::UpdateTray()
+{
+    if (!m_tray || !m_bTrayShown)
+        return;
+    CPlaybackEngine &engine = m_view->Engine();
+    CTrayTipText::Input input;
+    const CPlaylistEntry &entry = engine.CurrentEntry();
+    input.valid = engine.IsPlaying() && !entry.m_strPath.empty();
+    input.state = !engine.IsPlaying() ? CTrayTipText::State::Stopped
+                  : engine.IsPaused() ? CTrayTipText::State::Paused
+                                      : CTrayTipText::State::Playing;
+    input.elapsedSeconds = static_cast<int>(engine.ElapsedMs() / 1000);
+    input.lengthSeconds = entry.m_nDuration;
+    input.artist = entry.m_strArtist;
+    input.title = entry.m_strTitle;
+    const std::string tip = CTrayTipText::Build(input, CTrayTipText::kLargeTip);
+    if (tip != m_strTip) {
+        m_strTip = tip;
+        m_tray->setToolTip(QString::fromStdString(tip));
+    }
+}
+
+QString CMainFrame::SummaryText() const
+{
+    return m_summary->text();
+}
+
+// --- the media-player service ---------------------------------------------------------------------
+
+IMprisPlayer::Status CMainFrame::PlaybackStatus()
+{
+    CPlaybackEngine &engine = m_view->Engine();
+    if (!engine.IsPlaying())
+        return Status::Stopped;
+    return engine.IsPaused() ? Status::Paused : Status::Playing;
+}
+
+IMprisPlayer::Track CMainFrame::CurrentTrack()
+{
+    Track track;
+    CPlaybackEngine &engine = m_view->Engine();
+    CPlaylistEntry entry;
+    int row = -1;
+    if (engine.IsPlaying()) {
+        entry = engine.CurrentEntry();
+        row = m_doc.State().m_nPlaying;
+    } else if (m_doc.GetEntry(m_doc.State().m_nCurrent, entry)) {
+        row = m_doc.State().m_nCurrent;
+    } else {
+        return track;
+    }
+    track.valid = true;
+    track.row = std::max(0, row);
+    track.title = entry.m_strTitle;
+    track.artist = entry.m_strArtist;
+    track.album = entry.m_strAlbum;
+    track.lengthUs = static_cast<std::int64_t>(entry.m_nDuration) * 1000000;
+    track.path = entry.m_strPath;
+    return track;
+}
+
+std::int64_t CMainFrame::PositionUs()
+{
+    return static_cast<std::int64_t>(m_view->Engine().ElapsedMs()) * 1000;
+}
+
+double CMainFrame::Volume()
+{
+    return m_view->Engine().VolumeSliderPosition() / 100.0;
+}
+
+bool CMainFrame::CanGoNext() { return m_doc.EntryCount() > 0; }
+bool CMainFrame::CanGoPrevious() { return m_doc.EntryCount() > 0; }
+bool CMainFrame::CanPlay() { return m_doc.EntryCount() > 0; }
+bool CMainFrame::CanSeek() { return m_view->Engine().IsPlaying(); }
+
+void CMainFrame::Play()
+{
+    Execute(m_view->Engine().IsPaused() ? cmd::kPause : cmd::kPlay);
+}
+
+void CMainFrame::Pause()
+{
+    if (m_view->Engine().IsPlaying() && !m_view->Engine().IsPaused())
+        Execute(cmd::kPause);
+}
+
+void CMainFrame::PlayPause()
+{
+    Execute(m_view->Engine().IsPlaying() ? cmd::kPause : cmd::kPlay);
+}
+
+void CMainFrame::Stop() { Execute(cmd::kStop); }
+void CMainFrame::Next() { Execute(cmd::kNextTrack); }
+void CMainFrame::Previous() { Execute(cmd::kPreviousTrack); }
+
+void CMainFrame::SeekTo(std::int64_t positionUs)
+{
+    if (m_view->Engine().IsPlaying())
+        m_view->Engine().SetPosition(static_cast<int>(positionUs / 1000000), 0);
+}
+
+void CMainFrame::SetVolume(double volume)
+{
+    // The slider's new position; the next tick applies it to the output and ends a mute.
+    m_view->Engine().SetVolumeSliderPosition(static_cast<int>(std::lround(volume * 100.0)));
+}
+
+void CMainFrame::OpenFile(const std::string &path)
+{
+    OpenFile(path, false);
+}
+
+void CMainFrame::Raise()
+{
+    ShowHidden();
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
+void CMainFrame::Quit()
+{
+    // After the reply to the caller has gone out.
+    QTimer::singleShot(0, this, [this] { Execute(fc::kExit); });
+}

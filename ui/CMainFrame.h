@@ -1,0 +1,183 @@
+#pragma once
+// The main window: menus, toolbar and accelerators whose actions all carry their command id and go
+// through one command router (Execute), which function-key messages, tray clicks, the tray menu and
+// the media-player service reuse; the two-pane status bar; the tray icon with its click counting and
+// menu; command lines forwarded by a second start; the keyboard hook; the window placement.
+//
+// The program also works with no tray at all: every tray action is reachable from the menus, and
+// minimise-to-tray falls back to a plain minimise when the desktop has no tray.
+//
+// Threads: user-interface thread only. Records from other processes arrive through a socket notifier
+// on this thread.
+
+#include "desktop/CForwardedCommand.h"
+#include "ui/CPlayerView.h"
+#include "core/CSteadyClock.h"
+#include "ui/CTrayClickCounter.h"
+#include "ui/CTrayPlaylistMenu.h"
+#include "ui/CTrayTimer.h"
+#include "engine/IForwardTarget.h"
+#include "engine/IMprisPlayer.h"
+
+#include <QMainWindow>
+#include <QSystemTrayIcon>
+
+#include <map>
+#include <memory>
+#include <string>
+
+class CIpcRecord;
+class CIpcServer;
+class CMprisService;
+class CQtFileDialogs;
+class CRegistry;
+class QAction;
+class QLabel;
+class QMenu;
+class QSocketNotifier;
+
+// Command ids of the main window besides the transport commands of PlayerCommands.h.
+namespace FrameCommand {
+inline constexpr int kNewPlaylist = 57600;
+inline constexpr int kOpenPlaylist = 57601;
+inline constexpr int kSavePlaylist = 57603;
+inline constexpr int kSavePlaylistAs = 57604;
+inline constexpr int kAbout = 57664;
+inline constexpr int kExit = 57665;
+inline constexpr int kAddFiles = 32771;
+inline constexpr int kAddFolder = 32772;
+inline constexpr int kFileInformation = 32796;
+inline constexpr int kDiscInformation = 32896;
+inline constexpr int kEqualizer = 32851;
+inline constexpr int kShowHide = 32853;
+inline constexpr int kTimerPlayback = 32881;
+inline constexpr int kJumpToTrack = 32895;
+} // namespace FrameCommand
+
+class CMainFrame : public QMainWindow, public IForwardTarget, public IMprisPlayer {
+    Q_OBJECT
+
+public:
+    static constexpr int kMinimumWidth = 516;
+    static constexpr int kMinimumHeight = 360;
+    static constexpr const char *kSummaryPrototype = "0000 files, 000h 00m 00s   ";
+    static constexpr const char *kHideText = "Hide Melvane";
+    static constexpr const char *kShowText = "Show Melvane";
+
+    struct Options {
+        CPlayerView::Services view;
+        CRegistry *registry = nullptr;
+        std::string runtimeDir;        // empty: no IPC server (no second start can reach us)
+        std::string programFolder;     // where mv_hook.so is looked for
+        bool mediaService = true;      // register the MPRIS service on the session bus
+        int doubleClickMs = 0;         // 0: the desktop's double-click interval
+    };
+
+    CMainFrame(const Options &options, QWidget *parent = nullptr);
+    ~CMainFrame() override;
+
+    // The view's initial update, then the forwarding timestamp. False when the process must end.
+    bool InitialUpdate(const CStartRequest &request);
+    // First activation: keyboard hook, tray icon, and showing as the settings ask.
+    void FirstActivation(bool maximised);
+
+    // The command router: every menu item, key, tray click and media-service call ends here.
+    // False when `id` is unknown or its item is disabled.
+    bool Execute(int id);
+    // The enabled/checked state `id` has in the menus now.
+    bool IsCommandEnabled(int id) const;
+    // A WM_PLAYER_KEY message.
+    void OnPlayerKey(std::uint64_t keyCode, std::int64_t alternative);
+    // Handles one record from another process; the result goes back to a sender.
+    std::int64_t HandleRecord(const CIpcRecord &record);
+
+    // Tray: an activation of the icon and the expiry of the click timer.
+    void OnTrayActivated(QSystemTrayIcon::ActivationReason reason);
+    void OnTrayTimer();
+    // The tray menu as it would be shown now (rebuilt on every call).
+    QMenu *TrayMenu();
+    CTrayClickCounter &ClickCounter() { return m_clicks; }
+    bool TrayShown() const { return m_bTrayShown; }
+
+    // Show/hide toggle (command 32853, tray action 5).
+    void ToggleShowHide();
+    // Close: view shut-down, placement, icon; then the application quits. Safe to call twice.
+    void CloseFrame();
+
+    CPlayerView &View() { return *m_view; }
+    QAction *Action(int id) const;
+    QString SummaryText() const;
+
+    // IForwardTarget
+    void ShowHidden() override;
+    void OpenCdTrack(char driveLetter, int track) override;
+    void AppendFile(const std::string &path) override;
+    void OpenFile(const std::string &path, bool isPlaylist) override;
+
+    // IMprisPlayer
+    Status PlaybackStatus() override;
+    Track CurrentTrack() override;
+    std::int64_t PositionUs() override;
+    double Volume() override;
+    bool CanGoNext() override;
+    bool CanGoPrevious() override;
+    bool CanPlay() override;
+    bool CanSeek() override;
+    void Play() override;
+    void Pause() override;
+    void PlayPause() override;
+    void Stop() override;
+    void Next() override;
+    void Previous() override;
+    void SeekTo(std::int64_t positionUs) override;
+    void SetVolume(double volume) override;
+    void OpenFile(const std::string &path) override;
+    void Raise() override;
+    void Quit() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    QAction *AddCommand(QMenu *menu, int id, const QString &text, const QString &key = {}, bool checkable = false);
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildStatusBar();
+    void UpdateCommandStates();
+    void UpdateTray();
+    void RunTrayAction(int action);
+    void StartIpc();
+    void LoadKeyHook();
+    void FreeKeyHook();
+    void AddTrayIcon();
+    void RestorePlacement();
+    void SavePlacement();
+
+    CPlayerDoc &m_doc;
+    Options m_options;
+    CPlayerView *m_view = nullptr;
+    std::unique_ptr<CQtFileDialogs> m_fileDialogs;
+    CSteadyClock m_clock;
+    CForwardedCommand m_forward;
+    std::map<int, QAction *> m_actions;
+    QLabel *m_summary = nullptr;
+
+    std::unique_ptr<CIpcServer> m_ipc;
+    QSocketNotifier *m_ipcNotifier = nullptr;
+    std::unique_ptr<CMprisService> m_mpris;
+
+    QSystemTrayIcon *m_tray = nullptr;
+    std::unique_ptr<QMenu> m_trayMenu;
+    CTrayTimer m_trayTimer;
+    CTrayClickCounter m_clicks;
+    CTrayPlaylistMenu m_trayPlaylist;
+    bool m_bTrayShown = false;
+    bool m_bStartedHidden = false;
+    bool m_bClosed = false;
+    unsigned m_nTicks = 0;
+    std::string m_strTip;
+
+    void *m_hookLibrary = nullptr;
+    bool m_bHookInstalled = false;
+};
