@@ -1,21 +1,12 @@
 // Opens each input as the player opens a Windows Media file through mv_asfin: the information
 // query, playback from the start and from a later second, and the end of the stream.
 
+#include "FuzzCheck.h"
 #include "FuzzInputFile.h"
 #include "plugins/include/mv_asfin.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-
-#define FUZZ_CHECK(condition)                                                                              \
-    do {                                                                                                   \
-        if (!(condition)) {                                                                                \
-            std::fprintf(stderr, "check failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__);            \
-            std::abort();                                                                                  \
-        }                                                                                                  \
-    } while (0)
 
 namespace {
 

@@ -2,6 +2,7 @@
 // Checks that every reading of a file must pass whatever the bytes were. A failed check stops the
 // fuzzer with the input that caused it.
 
+#include "FuzzCheck.h"
 #include "tags/CGenreTable.h"
 #include "tags/CTextCodec.h"
 #include "playlist/CPlaylistEntry.h"
@@ -9,14 +10,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-
-#define FUZZ_CHECK(condition)                                                                              \
-    do {                                                                                                   \
-        if (!(condition)) {                                                                                \
-            std::fprintf(stderr, "check failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__);            \
-            std::abort();                                                                                  \
-        }                                                                                                  \
-    } while (0)
 
 // Texts are UTF-8 for the list and the windows; a genre is one of the table's names or empty.
 inline void CheckTexts(const CTrackInfo &info)
