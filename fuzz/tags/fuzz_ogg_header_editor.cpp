@@ -1,6 +1,7 @@
 // The Ogg Vorbis comment-header editor on arbitrary input. Whatever it accepts it must write back as a
 // stream that it accepts again, with the comments that were set and the vendor string unchanged.
 
+#include "FuzzCheck.h"
 #include "tags/COggHeaderEditor.h"
 #include "tags/CTagFields.h"
 #include "tags/CVorbisCommentList.h"
@@ -10,12 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <vector>
-
-#define FUZZ_CHECK(condition)                                                                                          \
-    do {                                                                                                               \
-        if (!(condition))                                                                                              \
-            std::abort();                                                                                              \
-    } while (0)
 
 namespace {
 
