@@ -113,13 +113,18 @@ void CPlaybackEngine::InitAudio()
     if (!output) {
         output = m_pInitAudio(-1, 22050, BASS_DEVICE_DEFAULT_FLAGS, m_links.window) != 0;
         if (output) {
-            doc.bassfreq = 0;
+            // The chosen rate stays stored: the device may be back at the next start.
             m_nOutputFrequency = 22050;
         } else {
             m_links.messageBox->Show("Could not initialize BASS system.  ", CMessageBox::kOk,
                                      CMessageBox::kIconError);
+            // Without any output the program still plays on the library's silent clock, so files
+            // load, advance and end; a missing output must never look like a broken file.
+            output = m_pInitAudio(BASS_DEVICE_NOSOUND, static_cast<DWORD>(m_nOutputFrequency),
+                                  BASS_DEVICE_DEFAULT_FLAGS, m_links.window) != 0;
         }
     }
+    m_bOutputOpen = output;
     if (output)
         BASS_Start();
 
@@ -191,6 +196,14 @@ bool CPlaybackEngine::AskToRemove(const char *text)
     return true;
 }
 
+void CPlaybackEngine::ShowEntry(const CPlaylistEntry &entry)
+{
+    if (m_bPlaying)
+        return;
+    m_CurrentEntry = entry;
+    m_links.status->UpdateStatusText();
+}
+
 bool CPlaybackEngine::OpenEntry(const CTrackInfo &info, bool askToRemove)
 {
     const CPlayerDoc &doc = *m_links.doc;
@@ -231,7 +244,8 @@ bool CPlaybackEngine::OpenEntry(const CTrackInfo &info, bool askToRemove)
     }
 
     if (m_hMusic == 0 && m_hStream == 0) {
-        if (type != kTypeCdTrack && askToRemove)
+        // With no output open at all nothing can load; that says nothing about the file.
+        if (type != kTypeCdTrack && askToRemove && m_bOutputOpen)
             AskToRemove("Unable to load music file.\nRemove from playlist?  ");
         return false;
     }

@@ -94,6 +94,9 @@ public:
     void ToggleFadeOut() override;
     void ToggleMute() override;
     void SetPosition(int seconds, int orderStep) override;
+    // While nothing plays: the entry chosen in the list after an add or a drop becomes the current
+    // track the displays describe; an empty entry (the list was emptied) clears it.
+    void ShowEntry(const CPlaylistEntry &entry);
     void ApplyModuleSettings(const CPlaylistEntry &entry);
     void OnTick();
     // The module flag bits derived from the settings; called whenever they change.
@@ -200,6 +203,7 @@ private:
     int m_bSaverRunning = 0;
     int m_bSaverStarted = 0;
     int m_bInitialised = 0;
+    bool m_bOutputOpen = false;
     bool m_bDevicesListed = false;
     std::uint32_t m_nDsVersion = 0;
     std::vector<std::string> m_aDevices;

@@ -152,7 +152,7 @@ int main(int argc, char **argv)
         return 1;
     }
     BASS_Start();
-    const char *name = BASS_GetDeviceDescription(device < 0 ? 1 : device);
+    const char *name = BASS_GetDeviceDescription(device < 0 ? 0 : device);
     std::printf("output: %s\n", name ? name : "?");
     int failures = 0;
     if (demo) {

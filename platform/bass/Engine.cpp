@@ -80,7 +80,7 @@ bool Engine::init(OutputKind kind, const char *deviceName, int freq)
     m_kind = kind;
     m_outputRate = freq;
     if (kind == OutputKind::Device) {
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        if (!initSdlAudio())
             return fail(BASS_ERROR_DRIVER, false);
         m_sdlAudio = true;
         SDL_AudioSpec want{}, have{};
@@ -127,6 +127,12 @@ float Engine::clampBufferLength(float seconds)
     if (!(seconds >= 0.1f))
         return 0.1f;
     return std::min(seconds, 5.0f);
+}
+
+bool Engine::initSdlAudio()
+{
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
 }
 
 float Engine::setBufferLength(float seconds)

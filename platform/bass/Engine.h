@@ -61,6 +61,9 @@ public:
     float setBufferLength(float seconds);
     // The buffer length the library uses for `seconds`: 0.1 to 5 seconds.
     static float clampBufferLength(float seconds);
+    // SDL's audio subsystem without its signal handlers: the program decides what SIGTERM, SIGINT
+    // and SIGHUP do (SDL's only queue an event that nobody reads). True when SDL audio is up.
+    static bool initSdlAudio();
     void getInfo(BASS_INFO *info) const;
     int volume() const;
     bool setVolume(DWORD volume);

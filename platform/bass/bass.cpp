@@ -48,13 +48,19 @@ R call(F &&f, R failed)
     return result;
 }
 
+// Index 0 is the system's default output and index 1 the silent clock, whatever devices exist, so
+// that a stored device number keeps its meaning when devices come and go: 0 has always meant "the
+// first (default) device" to the settings, and a new user gets sound.
+constexpr int kDefaultDevice = 0;
+constexpr int kNoSoundDevice = BASS_DEVICE_NOSOUND;
+
 void refreshDevices()
 {
     library.devices.clear();
-    library.devices.emplace_back("No sound");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-        return;
     library.devices.emplace_back("Default");
+    library.devices.emplace_back("No sound");
+    if (!Engine::initSdlAudio())
+        return;
     const int count = SDL_GetNumAudioDevices(0);
     for (int i = 0; i < count; ++i) {
         const char *name = SDL_GetAudioDeviceName(i, 0);
@@ -111,15 +117,15 @@ BOOL BASS_Init(int device, DWORD freq, DWORD, void *)
 {
     std::lock_guard lock(library.callLock);
     if (device == -1)
-        device = 1;
-    if (device == 0)
+        device = kDefaultDevice;
+    if (device == kNoSoundDevice)
         return initWith(OutputKind::NoSound, nullptr, freq);
     refreshDevices();
-    if (device < 1 || static_cast<std::size_t>(device) >= library.devices.size()) {
+    if (device < 0 || static_cast<std::size_t>(device) >= library.devices.size()) {
         lastError = library.engine ? BASS_ERROR_ALREADY : BASS_ERROR_DEVICE;
         return FALSE;
     }
-    if (device == 1)
+    if (device == kDefaultDevice)
         return initWith(OutputKind::Device, nullptr, freq);
     const std::string name = library.devices[static_cast<std::size_t>(device)];
     return initWith(OutputKind::Device, &name, freq);

@@ -31,6 +31,7 @@ typedef DWORD HFX;
 
 /* BASS_Init flags */
 #define BASS_DEVICE_DEFAULT_FLAGS 0x20
+#define BASS_DEVICE_NOSOUND 1 /* the silent clock in the device list */
 /* Stream and sample flags */
 #define BASS_SAMPLE_MONO 0x2
 #define BASS_SAMPLE_LOOP 0x4
@@ -95,6 +96,8 @@ typedef DWORD STREAMPROC(HSTREAM handle, void *buffer, DWORD length, void *user)
 
 DWORD BASS_GetVersion(void);
 int BASS_ErrorGetCode(void);
+/* Devices: 0 "Default" (the system's default output; also -1), 1 "No sound" (a silent clock that
+ * plays in real time), then the named outputs. */
 const char *BASS_GetDeviceDescription(int device);
 BOOL BASS_Init(int device, DWORD freq, DWORD flags, void *window);
 BOOL BASS_Start(void);

@@ -46,13 +46,13 @@ TEST(PlaybackEngineInit, FrequencyAndBufferSettingsAreCorrectedAndStored)
     }
 }
 
-TEST(PlaybackEngineInit, UnavailableDeviceFallsBackToTheDefaultAt22050)
+TEST(PlaybackEngineInit, UnavailableDeviceFallsBackToTheDefaultAt22050ForThisRunOnly)
 {
     EngineRig rig(false); // the real BASS_Init on SDL's dummy driver
     rig.doc.bassdev = 57;
     rig.doc.bassfreq = 2;
     rig.Start();
-    EXPECT_EQ(rig.doc.bassfreq, 0);
+    EXPECT_EQ(rig.doc.bassfreq, 2) << "one failed open must not store the fallback rate for good";
     EXPECT_EQ(rig.engine->OutputFrequency(), 22050);
     BASS_INFO info{};
     info.size = sizeof(info);
@@ -61,31 +61,53 @@ TEST(PlaybackEngineInit, UnavailableDeviceFallsBackToTheDefaultAt22050)
     EXPECT_TRUE(rig.messageBox.texts.empty());
 }
 
-TEST(PlaybackEngineInit, NoOutputShowsTheMessageAndTurnsFloatOff)
+BOOL OnlyTheSilentClock(int device, DWORD freq, DWORD flags, void *window)
 {
-    EngineRig rig;
-    rig.doc.bassfloat = 1;
-    PlaybackEngineLinks links;
-    links.doc = &rig.doc;
-    links.decoder = &rig.decoder;
-    links.messageBox = &rig.messageBox;
-    links.clock = &rig.clock;
-    links.counter = &rig.counter;
-    links.positionBar = &rig.positionBar;
-    links.meter = &rig.meter;
-    links.status = &rig.status;
-    links.volumeSlider = &rig.volumeSlider;
-    links.equalizer = &rig.equalizer;
-    links.screenSaver = &rig.screenSaver;
-    links.visuals = &rig.visuals;
-    CPlaybackEngine engine(links, &AlwaysFails);
-    engine.InitAudio();
-    ASSERT_EQ(rig.messageBox.texts.size(), 1u);
-    EXPECT_EQ(rig.messageBox.texts[0], "Could not initialize BASS system.  ");
-    EXPECT_FALSE(engine.FloatSupported());
-    EXPECT_FALSE(engine.FloatOutput());
-    EXPECT_EQ(rig.doc.bassfloat, 0);
-    EXPECT_EQ(engine.Volume(), 100) << "no library volume: the slider shows 100";
+    return device == BASS_DEVICE_NOSOUND ? BASS_Init(device, freq, flags, window) : FALSE;
+}
+
+// Without any output the message is shown once; the silent clock runs when the library has it, and a
+// good file is never offered for removal because nothing could be opened.
+TEST(PlaybackEngineInit, NoOutputShowsTheMessageAndNeverBlamesTheFile)
+{
+    TempDir dir;
+    const std::string wav = MakeWav(dir, "good.wav", 0.5);
+    for (const auto init : {&AlwaysFails, &OnlyTheSilentClock}) {
+        const bool silentClock = init == &OnlyTheSilentClock;
+        SCOPED_TRACE(silentClock ? "silent clock" : "nothing at all");
+        EngineRig rig;
+        rig.doc.bassfloat = 1;
+        PlaybackEngineLinks links;
+        links.doc = &rig.doc;
+        links.decoder = &rig.decoder;
+        links.messageBox = &rig.messageBox;
+        links.clock = &rig.clock;
+        links.counter = &rig.counter;
+        links.positionBar = &rig.positionBar;
+        links.meter = &rig.meter;
+        links.status = &rig.status;
+        links.volumeSlider = &rig.volumeSlider;
+        links.equalizer = &rig.equalizer;
+        links.screenSaver = &rig.screenSaver;
+        links.visuals = &rig.visuals;
+        CPlaybackEngine engine(links, init);
+        engine.InitAudio();
+        engine.SetInitialised(true);
+        ASSERT_EQ(rig.messageBox.texts.size(), 1u);
+        EXPECT_EQ(rig.messageBox.texts[0], "Could not initialize BASS system.  ");
+        if (!silentClock) {
+            EXPECT_FALSE(engine.FloatSupported());
+            EXPECT_FALSE(engine.FloatOutput());
+            EXPECT_EQ(rig.doc.bassfloat, 0);
+            EXPECT_EQ(engine.Volume(), 100) << "no library volume: the slider shows 100";
+        }
+        CTrackInfo info(wav);
+        info.Read(nullptr);
+        EXPECT_EQ(engine.OpenEntry(info), silentClock);
+        EXPECT_EQ(rig.messageBox.texts.size(), 1u) << "no question about removing a good file";
+        engine.ShutDown();
+        BASS_Free();
+    }
 }
 
 TEST(PlaybackEngineInit, FloatTestAndDeviceListAreTakenFromTheLibrary)
