@@ -2,6 +2,7 @@
 // What the command line of the first instance asks the view's initial update to do.
 
 #include <string>
+#include <vector>
 
 struct CStartRequest {
     enum class Kind {
@@ -19,4 +20,5 @@ struct CStartRequest {
     char driveLetter = 0;       // Cd: upper-case drive letter, 0 when none was given
     int track = 0;              // Cd: track to select and play, 0 when none was given
     bool autoPlay = false;      // start playing the item at the cursor at the end of start-up
+    std::vector<std::string> alsoAdd; // further files of the same start, appended after the above
 };

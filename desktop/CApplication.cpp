@@ -3,6 +3,7 @@
 #include "desktop/CCommandLine.h"
 #include "desktop/CDbusScreenSaver.h"
 #include "ui/CMainFrame.h"
+#include "desktop/CQuitSignals.h"
 #include "desktop/CStartupProbe.h"
 #include "playlist/CPlayerDoc.h"
 #include "platform/ipc/CRuntimeDir.h"
@@ -21,14 +22,16 @@ CApplication::CApplication(int &argc, char **argv) : m_argc(argc), m_argv(argv)
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i)
         arguments.emplace_back(argv[i]);
-    m_commandLine = CCommandLine::Join(arguments);
     std::error_code error;
+    const std::filesystem::path folder = std::filesystem::current_path(error);
+    m_commandLines = CCommandLine::Lines(arguments, error ? std::string("/") : folder.string());
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
     m_programFolder = error ? std::string(".") : self.parent_path().string();
 }
 
 CApplication::~CApplication()
 {
+    m_quitSignals.reset();
     m_frame.reset();
     m_doc.reset();
 }
@@ -48,7 +51,7 @@ bool CApplication::InitInstance()
     const bool runtimeUsable = runtime.Prepare();
     if (runtimeUsable) {
         m_guard = std::make_unique<CInstanceGuard>(runtime.Path());
-        if (!m_guard->CheckSingleInstance(m_commandLine))
+        if (!m_guard->CheckSingleInstance(m_commandLines))
             return false;
     }
 
@@ -86,11 +89,12 @@ bool CApplication::InitInstance()
                      [this](QSessionManager &) { SaveAll(); });
 
     const bool maximised = m_doc->maximize != 0;
-    const CStartRequest request = CCommandLine::Parse(m_commandLine, m_doc->autoplay0 != 0, m_doc->autoplay1 != 0);
+    const CStartRequest request = CCommandLine::Parse(m_commandLines, m_doc->autoplay0 != 0, m_doc->autoplay1 != 0);
     if (!m_frame->InitialUpdate(request)) {
         m_bStartFailed = true;
         return false; // ends at once, nothing saved
     }
+    m_quitSignals = std::make_unique<CQuitSignals>([this] { m_frame->CloseFrame(); });
     m_frame->FirstActivation(maximised);
     if (CStartupProbe::Requested())
         CStartupProbe::Arm(*m_frame);

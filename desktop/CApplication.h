@@ -6,7 +6,8 @@
 // settings are read ($XDG_CONFIG_HOME/melvane), the document, frame and view are made, the start-up
 // lock is released once the window exists, and the view's initial update runs.
 // ExitInstance: the playlist is saved (to its file or default.vpl), then the settings. A session end
-// asked by the desktop saves the same way before the window closes.
+// asked by the desktop saves the same way before the window closes; SIGTERM, SIGINT and SIGHUP
+// close the window as the user would.
 //
 // Threads: the main thread.
 
@@ -21,6 +22,7 @@
 class CDbusScreenSaver;
 class CMainFrame;
 class CPlayerDoc;
+class CQuitSignals;
 class CRegistry;
 class QApplication;
 
@@ -39,7 +41,7 @@ private:
 
     int &m_argc;
     char **m_argv;
-    std::string m_commandLine;
+    std::vector<std::string> m_commandLines;
     std::string m_programFolder;
     std::unique_ptr<CInstanceGuard> m_guard;
     std::unique_ptr<QApplication> m_app;
@@ -49,5 +51,6 @@ private:
     std::unique_ptr<CPlayerDoc> m_doc;
     std::unique_ptr<CDbusScreenSaver> m_screenSaver;
     std::unique_ptr<CMainFrame> m_frame;
+    std::unique_ptr<CQuitSignals> m_quitSignals;
     bool m_bStartFailed = false;
 };

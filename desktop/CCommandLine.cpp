@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <filesystem>
 
 namespace {
 
@@ -31,7 +32,40 @@ int LeadingNumber(std::string_view text)
     return static_cast<int>(negative ? -value : value);
 }
 
+std::string Absolute(const std::string &path, const std::string &folder)
+{
+    if (path.empty() || path.front() == '/')
+        return path;
+    return (std::filesystem::path(folder) / path).lexically_normal().string();
+}
+
 } // namespace
+
+std::vector<std::string> CCommandLine::Lines(const std::vector<std::string> &arguments, const std::string &folder)
+{
+    if (arguments.empty())
+        return {""};
+    const std::string &first = arguments.front();
+    if (StartsWith(first, "-cd"))
+        return {Join(arguments)};
+    std::vector<std::string> lines;
+    std::size_t files = 0;
+    std::string prefix;
+    if (first == "-add" || first == "-vpl") {
+        files = 1;
+        prefix = first;
+        if (arguments.size() == 1)
+            return {first};
+    }
+    for (std::size_t i = files; i < arguments.size(); ++i) {
+        const std::string path = Absolute(arguments[i], folder);
+        if (!prefix.empty() && (prefix == "-add" || i == files))
+            lines.push_back(Join({prefix, path}));
+        else
+            lines.push_back(Join({path}));
+    }
+    return lines;
+}
 
 std::string CCommandLine::Join(const std::vector<std::string> &arguments)
 {
@@ -76,6 +110,17 @@ CStartRequest CCommandLine::Parse(std::string_view text, bool autoplay0, bool au
         request.kind = CStartRequest::Kind::PlayFile;
         request.path = RemoveQuotes(text);
         request.autoPlay = true;
+    }
+    return request;
+}
+
+CStartRequest CCommandLine::Parse(const std::vector<std::string> &lines, bool autoplay0, bool autoplay1)
+{
+    CStartRequest request = Parse(lines.empty() ? std::string_view() : std::string_view(lines.front()), autoplay0,
+                                  autoplay1);
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const std::string_view line = lines[i];
+        request.alsoAdd.push_back(RemoveQuotes(StartsWith(line, "-add") ? Mid(line, 5) : line));
     }
     return request;
 }

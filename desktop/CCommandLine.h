@@ -20,8 +20,17 @@ public:
     // argument holding a blank or tab enclosed in double quotes so that quote removal gives it back.
     static std::string Join(const std::vector<std::string> &arguments);
 
+    // The command lines of one start, in the single-line form above, each path made absolute against
+    // `folder` (the process that reads a line may run elsewhere). Several files give a line each: the
+    // first plays (or, after "-add", every one is added), the rest are appended. "-vpl" takes one
+    // playlist; files after it are appended. "-cd" lines pass unchanged. No arguments give one empty line.
+    static std::vector<std::string> Lines(const std::vector<std::string> &arguments, const std::string &folder);
+
     // The first instance's request. `autoplay0` and `autoplay1` are the settings of those names.
     static CStartRequest Parse(std::string_view text, bool autoplay0, bool autoplay1);
+    // The request for all the lines of a start: the first line as Parse gives it, the files of the
+    // other lines appended after it.
+    static CStartRequest Parse(const std::vector<std::string> &lines, bool autoplay0, bool autoplay1);
 
     // A text that starts with "-cd": upper-cased, quotes removed, drive letter at index 4, track number
     // after "TRACK" when the text ends in ".CDA".

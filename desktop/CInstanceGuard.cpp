@@ -11,7 +11,7 @@ CInstanceGuard::CInstanceGuard(std::string runtimeDir, std::chrono::milliseconds
 {
 }
 
-bool CInstanceGuard::CheckSingleInstance(const std::string &commandLine)
+bool CInstanceGuard::CheckSingleInstance(const std::vector<std::string> &commandLines)
 {
     m_delivered = false;
     if (!CRuntimeDir(m_runtimeDir).Prepare()) {
@@ -20,7 +20,7 @@ bool CInstanceGuard::CheckSingleInstance(const std::string &commandLine)
     }
     const CIpcClient window(m_runtimeDir, Ipc::kWindowClassName);
     if (window.Exists())
-        return Forward(commandLine);
+        return Forward(commandLines);
 
     switch (m_lock.TryAcquire()) {
     case CInstanceLock::Result::HeldElsewhere:
@@ -35,13 +35,13 @@ bool CInstanceGuard::CheckSingleInstance(const std::string &commandLine)
     // The running instance may have created its window and dropped the lock between the two looks.
     if (window.Exists()) {
         m_lock.Release();
-        return Forward(commandLine);
+        return Forward(commandLines);
     }
     m_outcome = Outcome::GoOn;
     return true;
 }
 
-bool CInstanceGuard::Forward(const std::string &commandLine)
+bool CInstanceGuard::Forward(const std::vector<std::string> &commandLines)
 {
     m_outcome = Outcome::Forwarded;
     const CIpcClient window(m_runtimeDir, Ipc::kWindowClassName);
@@ -49,12 +49,15 @@ bool CInstanceGuard::Forward(const std::string &commandLine)
     raise.message = Ipc::WM_PLAYER_RAISE;
     window.Send(raise, m_sendTimeout);
 
-    const Block block = MakeForwardBlock(commandLine);
-    CIpcRecord copy;
-    copy.message = Ipc::WM_COPYDATA;
-    copy.dwData = Ipc::kCommandLineCopyData;
-    copy.data.assign(block.begin(), block.end());
-    m_delivered = window.Send(copy, m_sendTimeout).has_value();
+    m_delivered = true;
+    for (const std::string &commandLine : commandLines) {
+        const Block block = MakeForwardBlock(commandLine);
+        CIpcRecord copy;
+        copy.message = Ipc::WM_COPYDATA;
+        copy.dwData = Ipc::kCommandLineCopyData;
+        copy.data.assign(block.begin(), block.end());
+        m_delivered = window.Send(copy, m_sendTimeout).has_value() && m_delivered;
+    }
     return false;
 }
 

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class CInstanceGuard {
 public:
@@ -27,8 +28,11 @@ public:
     explicit CInstanceGuard(std::string runtimeDir,
                             std::chrono::milliseconds sendTimeout = std::chrono::milliseconds(5000));
 
-    // True when this instance should go on; Result() tells why.
-    bool CheckSingleInstance(const std::string &commandLine);
+    // True when this instance should go on; Result() tells why. A running instance gets each command
+    // line in turn (several files of one start follow each other within the one-second window, so
+    // the first replaces the list and the rest are appended).
+    bool CheckSingleInstance(const std::vector<std::string> &commandLines);
+    bool CheckSingleInstance(const std::string &commandLine) { return CheckSingleInstance(std::vector{commandLine}); }
     Outcome Result() const { return m_outcome; }
     // After Forwarded: whether the running instance answered (false when it did not within the timeout).
     bool Delivered() const { return m_delivered; }
@@ -44,7 +48,7 @@ public:
     static Block MakeForwardBlock(std::string_view commandLine);
 
 private:
-    bool Forward(const std::string &commandLine);
+    bool Forward(const std::vector<std::string> &commandLines);
 
     std::string m_runtimeDir;
     std::chrono::milliseconds m_sendTimeout;

@@ -232,7 +232,8 @@ void CMainFrame::FirstActivation(bool maximised)
     if (m_doc.minimizetray)
         AddTrayIcon();
     if (m_doc.minimizestart) {
-        if (m_bTrayShown) {
+        // Without a notification area a hidden window could never be reached again.
+        if (m_bTrayShown && QSystemTrayIcon::isSystemTrayAvailable()) {
             m_bStartedHidden = true; // only the tray icon remains
         } else {
             showMinimized();
@@ -351,7 +352,11 @@ bool CMainFrame::Execute(int id)
     case fc::kSavePlaylistAs: m_doc.OnSavePlaylistAs(); break;
     case fc::kAddFiles: m_view->ListControl()->AddFiles(); break;
     case fc::kAddFolder: m_view->ListControl()->AddFolder(); break;
-    case fc::kFileInformation: m_view->ListControl()->ShowFileInformation(m_doc.State().m_nCurrent); break;
+    case fc::kFileInformation: {
+        const bool playingEntry = m_view->Engine().IsPlaying() && m_doc.State().m_nPlaying >= 0;
+        m_view->ListControl()->ShowFileInformation(playingEntry ? m_doc.State().m_nPlaying : m_doc.State().m_nCurrent);
+        break;
+    }
     case fc::kJumpToTrack: {
         CJumpDlg jump(m_doc, this);
         connect(&jump, &CJumpDlg::rowChosen, this, [this](int row) { m_view->PlayIndex(row); });
@@ -559,6 +564,8 @@ QMenu *CMainFrame::TrayMenu()
     if (!m_trayMenu)
         m_trayMenu = std::make_unique<QMenu>();
     QMenu &menu = *m_trayMenu;
+    // clear() drops the actions but not the submenus it made; they would pile up with every open.
+    qDeleteAll(menu.findChildren<QMenu *>(QString(), Qt::FindDirectChildrenOnly));
     menu.clear();
     UpdateCommandStates();
     CPlaybackEngine &engine = m_view->Engine();

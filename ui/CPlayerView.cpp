@@ -88,6 +88,9 @@ void CPlayerView::BuildDisplays()
     d.volume->setMaximumWidth(120);
     d.list = new CPlaylistCtrl(m_doc, m_messageBox);
     connect(d.list, &CPlaylistCtrl::playRequested, this, [this](int row) { PlayIndex(row); });
+    connect(d.list, &CPlaylistCtrl::currentEntryChosen, this,
+            [this](int row) { m_engine->ShowEntry(m_doc.GetEntry(row)); });
+    connect(&m_doc, &CPlayerDoc::playlistEmptied, this, [this] { m_engine->ShowEntry(CPlaylistEntry()); });
     connect(d.position, &CPositionBar::seekRequested, this, [this](int seconds) {
         if (m_engine->IsPlaying())
             m_engine->SetPosition(seconds, 0);
@@ -152,7 +155,9 @@ bool CPlayerView::InitialUpdate(const CStartRequest &request)
         m_messageBox.Show(kOldLibraryMessage);
         return false;
     }
-    if (request.autoPlay) {
+    // A "-cd" start asks for a CD track; with no drive known there is nothing to play, and the
+    // playlist's cursor entry is not what was asked for.
+    if (request.autoPlay && request.kind != CStartRequest::Kind::Cd) {
         m_engine->Play();
         if (m_engine->FadeIn() != 0)
             m_engine->SetPosition(m_doc.lastduration, 0);
@@ -185,10 +190,16 @@ void CPlayerView::ApplyStartRequest(const CStartRequest &request)
         break;
     case CStartRequest::Kind::AddFile:
     case CStartRequest::Kind::PlayFile:
+        // The file joins the current playlist, which is loaded first: a list of just this file would
+        // be saved over the user's playlist at exit.
+        m_doc.LoadPlaylist();
+        m_doc.RebuildRows();
         if (m_doc.AddFiles({request.path}) > 0)
             SelectRow(m_doc.EntryCount() - 1);
         break;
     }
+    if (!request.alsoAdd.empty())
+        m_doc.AddFiles(request.alsoAdd);
 }
 
 void CPlayerView::PlayIndex(int index)

@@ -6,14 +6,14 @@
 
 namespace {
 
-// One character of the text as it appears in the tip: its UTF-8 bytes (an ampersand already
-// repeated) and the number of tip characters it takes.
+// One character of the text as it appears in the tip: its UTF-8 bytes and the number of tip
+// characters it takes.
 struct Unit {
     std::string bytes;
     int width = 1;
 };
 
-std::vector<Unit> Split(const std::string &text, int ampersandRepeat)
+std::vector<Unit> Split(const std::string &text)
 {
     std::vector<Unit> units;
     for (std::size_t i = 0; i < text.size();) {
@@ -24,12 +24,7 @@ std::vector<Unit> Split(const std::string &text, int ampersandRepeat)
         while (end < text.size() && end < i + length && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
             ++end;
         Unit unit;
-        if (lead == '&') {
-            unit.bytes.assign(static_cast<std::size_t>(ampersandRepeat), '&');
-            unit.width = ampersandRepeat;
-        } else {
-            unit.bytes = text.substr(i, end - i);
-        }
+        unit.bytes = text.substr(i, end - i);
         units.push_back(std::move(unit));
         i = end;
     }
@@ -73,7 +68,6 @@ std::string CTrayTipText::Build(const Input &input, int tipSize)
         return "Melvane v1.5";
     const bool large = tipSize >= kLargeTip;
     const int limit = large ? kLargeTip : kSmallTip;
-    const int ampersands = large ? 3 : 2;
 
     const char *open = "<";
     const char *close = ">";
@@ -87,15 +81,15 @@ std::string CTrayTipText::Build(const Input &input, int tipSize)
     const int elapsed = input.state == State::Stopped ? 0 : input.elapsedSeconds;
     const std::string time =
         open + FormatTime(elapsed) + "/" + FormatTime(input.lengthSeconds) + close + (large ? "\n" : " ");
-    const int timeWidth = Width(Split(time, 1));
+    const int timeWidth = Width(Split(time));
 
     std::string title = input.title;
     if (title.empty() && input.cdTrack > 0)
         title = "Track " + std::to_string(input.cdTrack);
-    std::vector<Unit> titleUnits = Split(title, ampersands);
+    std::vector<Unit> titleUnits = Split(title);
 
     if (!input.artist.empty()) {
-        const std::vector<Unit> artistUnits = Split(input.artist, ampersands);
+        const std::vector<Unit> artistUnits = Split(input.artist);
         const std::string separator = large ? "\n" : " - ";
         const int width = timeWidth + Width(artistUnits) + static_cast<int>(separator.size()) + Width(titleUnits);
         if (width <= limit)

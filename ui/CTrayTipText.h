@@ -4,9 +4,8 @@
 // artist and title on lines of their own. The text never exceeds the tip size: the artist is dropped
 // first, then the title is cut and ends in "...".
 //
-// Sizes count characters (Unicode code points), so a cut never splits a UTF-8 sequence. Ampersands
-// are doubled in the small tip and tripled in the large one, so that the tip shows a single one; an
-// escaped ampersand is never cut in half.
+// Sizes count characters (Unicode code points), so a cut never splits a UTF-8 sequence. The tip shows
+// its text as written, so an ampersand stays a single one.
 
 #include <string>
 

@@ -69,6 +69,31 @@ TEST(CCommandLineTest, ArgumentsJoinSoThatQuoteRemovalGivesThePathBack)
     }
 }
 
+TEST(CCommandLineTest, EachFileOfAStartIsALineWithAnAbsolutePath)
+{
+    using Lines = std::vector<std::string>;
+    const struct {
+        Lines arguments;
+        Lines lines;
+    } cases[] = {
+        {{}, {""}},
+        {{"a.mp3"}, {"/home/u/a.mp3"}},
+        {{"../x/a b.mp3", "/m/c.ogg"}, {"\"/home/x/a b.mp3\"", "/m/c.ogg"}},
+        {{"-add", "a.mp3", "b.mp3"}, {"-add /home/u/a.mp3", "-add /home/u/b.mp3"}},
+        {{"-vpl", "l.vpl", "a.mp3"}, {"-vpl /home/u/l.vpl", "/home/u/a.mp3"}},
+        {{"-add"}, {"-add"}},
+        {{"-cd", "D:\\Track01.cda"}, {"-cd D:\\Track01.cda"}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(CCommandLine::Lines(c.arguments, "/home/u"), c.lines) << CCommandLine::Join(c.arguments);
+
+    const CStartRequest request =
+        CCommandLine::Parse(CCommandLine::Lines({"a.mp3", "b b.mp3"}, "/m"), false, false);
+    EXPECT_EQ(request.kind, CStartRequest::Kind::PlayFile);
+    EXPECT_EQ(request.path, "/m/a.mp3");
+    EXPECT_EQ(request.alsoAdd, Lines{"/m/b b.mp3"});
+}
+
 TEST(CPlayerKeyMapTest, FunctionKeysAndTheirAlternatives)
 {
     using namespace PlayerCommand;

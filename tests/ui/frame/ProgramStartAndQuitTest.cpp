@@ -1,0 +1,180 @@
+// The real program started the ways a user or a desktop starts it, over a named playlist and over the
+// default one, then ended the ways a user or a session ends it; the playlist files and the settings
+// left on disk are what a user would check. And with the settings a new user has, it is heard.
+#include "platform/registry/CRegistryHive.h"
+#include "support/ProgramSandbox.h"
+
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+namespace {
+
+using QuitBy = ProgramSandbox::QuitBy;
+
+std::string MakeTone(const ProgramSandbox &box, const std::string &name, int hz, double seconds = 20)
+{
+    const std::string path = box.Dir().file(name);
+    const int status = RunCommand("sox -n -r 44100 -c 2 " + path + " synth " + std::to_string(seconds) + " sine " +
+                                  std::to_string(hz) + " 2>/dev/null");
+    return status == 0 ? path : std::string();
+}
+
+// Starts the program, waits until it is up, lets it settle and ends it the given way.
+void RunOnce(ProgramSandbox &box, const QStringList &arguments, QuitBy quit, const std::string &folder = {})
+{
+    ASSERT_TRUE(box.Start(arguments, folder));
+    ASSERT_TRUE(box.WaitUntilRunning()) << arguments.join(' ').toStdString();
+    QThread::msleep(500);
+    EXPECT_TRUE(box.Quit(quit)) << "ended in order by " << ProgramSandbox::Name(quit);
+}
+
+// The entries of a saved playlist as absolute paths (entries beside the list are stored relative to it).
+std::vector<std::string> SavedEntries(const std::string &listFile)
+{
+    std::vector<std::string> paths = ProgramSandbox::PlaylistPaths(listFile);
+    const std::string folder = std::filesystem::path(listFile).parent_path().string();
+    for (std::string &path : paths) {
+        if (!path.empty() && path.front() != '/')
+            path = folder + "/" + path;
+    }
+    return paths;
+}
+
+std::string SettingText(const ProgramSandbox &box, const std::string &name)
+{
+    const auto value = box.Setting(name);
+    return value ? value->text : std::string("<missing>");
+}
+
+TEST(ProgramStartAndQuit, StartFormsKeepTheUsersPlaylist)
+{
+    struct Case {
+        const char *name;
+        bool namedList; // over party.vpl made current by a first run; else over default.vpl
+        QuitBy quit;
+        // arguments given the file names a, b, c (in the list) and d, e (new)
+        std::function<QStringList(const std::vector<std::string> &)> arguments;
+        std::vector<int> expected; // indices into {a, b, c, d, e}
+        bool relative = false;     // started in the files' folder with bare names
+    };
+    auto q = [](const std::string &s) { return QString::fromStdString(s); };
+    const Case cases[] = {
+        {"nothing", true, QuitBy::Sigterm, [](auto &) { return QStringList{}; }, {0, 1, 2}},
+        {"a file", true, QuitBy::Sigint, [&](auto &f) { return QStringList{q(f[3])}; }, {0, 1, 2, 3}},
+        {"-add", true, QuitBy::Sighup, [&](auto &f) { return QStringList{"-add", q(f[3])}; }, {0, 1, 2, 3}},
+        {"several files", true, QuitBy::WindowClose, [&](auto &f) { return QStringList{q(f[3]), q(f[4])}; },
+         {0, 1, 2, 3, 4}},
+        {"a relative path", true, QuitBy::Sigterm, [](auto &) { return QStringList{"d.wav"}; }, {0, 1, 2, 3}, true},
+        {"a missing file", true, QuitBy::Sigint, [](auto &) { return QStringList{"/nowhere/x.wav"}; }, {0, 1, 2}},
+        {"a file over default.vpl", false, QuitBy::Sigterm, [&](auto &f) { return QStringList{q(f[3])}; },
+         {0, 1, 2, 3}},
+        {"nothing over default.vpl", false, QuitBy::Sighup, [](auto &) { return QStringList{}; }, {0, 1, 2}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgramSandbox box(ProgramSandbox::Display::X11);
+        ASSERT_TRUE(box.Ready());
+        std::vector<std::string> files;
+        for (const char *name : {"a", "b", "c", "d", "e"})
+            files.push_back(MakeTone(box, std::string(name) + ".wav", 300, 2));
+        const std::string party = box.Dir().file("party.vpl");
+        // A first run builds the user's list: a, b, c, saved to party.vpl or to default.vpl.
+        if (c.namedList)
+            ASSERT_TRUE(WriteWholeFile(party, "#Melvane playlist\n"));
+        ASSERT_TRUE(box.Start(c.namedList ? QStringList{"-vpl", q(party)} : QStringList{q(files[0])}));
+        ASSERT_TRUE(box.WaitUntilRunning());
+        QThread::msleep(1200);
+        for (int i = c.namedList ? 0 : 1; i < 3; ++i)
+            ASSERT_EQ(box.StartSecond({"-add", q(files[static_cast<std::size_t>(i)])}), 0);
+        QThread::msleep(300);
+        ASSERT_TRUE(box.Quit(QuitBy::Sigterm));
+        const std::string listFile = c.namedList ? party : box.DefaultPlaylist();
+        ASSERT_EQ(SavedEntries(listFile), (std::vector<std::string>{files[0], files[1], files[2]}));
+
+        RunOnce(box, c.arguments(files), c.quit, c.relative ? box.Dir().path().string() : std::string());
+        std::vector<std::string> expected;
+        for (int i : c.expected)
+            expected.push_back(files[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(SavedEntries(listFile), expected);
+        if (c.namedList) {
+            EXPECT_EQ(SettingText(box, "lastvpl"), "party.vpl") << "the settings were saved too";
+            EXPECT_FALSE(std::filesystem::exists(box.DefaultPlaylist())) << "nothing saved beside the user's list";
+        }
+    }
+}
+
+// A playlist named relative to another folder is found there and remembered with that folder.
+TEST(ProgramStartAndQuit, RelativePlaylistIsRememberedWithItsFolder)
+{
+    ProgramSandbox box;
+    ASSERT_TRUE(box.Ready());
+    const std::string a = MakeTone(box, "a.wav", 300, 2);
+    std::filesystem::create_directories(box.Dir().file("lists"));
+    const std::string list = box.Dir().file("lists/mine.vpl");
+    ASSERT_TRUE(WriteWholeFile(list, "#Melvane playlist\n"));
+    RunOnce(box, {"-vpl", "mine.vpl"}, QuitBy::Sigterm, box.Dir().file("lists"));
+    EXPECT_EQ(SettingText(box, "lastvpl"), "mine.vpl");
+    EXPECT_EQ(SettingText(box, "lastvpldir"), box.Dir().file("lists") + "/");
+}
+
+// Interleaved float stereo as SDL's disk driver writes it.
+std::vector<float> ReadFloats(const std::string &path)
+{
+    const std::string bytes = ReadWholeFile(path);
+    std::vector<float> samples(bytes.size() / sizeof(float));
+    std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
+    return samples;
+}
+
+// The largest normalised correlation between a window of `heard` and `reference` over all lags.
+double BestCorrelation(const std::vector<float> &heard, const std::vector<float> &reference, std::size_t start,
+                       std::size_t window)
+{
+    double best = 0;
+    for (std::size_t lag = 0; lag + window < reference.size() && lag < 44100 * 2; lag += 2) {
+        double xy = 0, xx = 0, yy = 0;
+        for (std::size_t i = 0; i < window; ++i) {
+            const double x = heard[start + i], y = reference[lag + i];
+            xy += x * y;
+            xx += x * x;
+            yy += y * y;
+        }
+        if (xx > 0 && yy > 0)
+            best = std::max(best, xy / std::sqrt(xx * yy));
+    }
+    return best;
+}
+
+TEST(ProgramStartAndQuit, WithDefaultSettingsTheFileIsHeard)
+{
+    ProgramSandbox box;
+    ASSERT_TRUE(box.Ready());
+    const std::string tone = MakeTone(box, "tone.wav", 441, 5);
+    const std::string captured = box.Dir().file("heard.raw");
+    box.CaptureAudioTo(captured);
+    ASSERT_TRUE(box.Start({QString::fromStdString(tone)}));
+    ASSERT_TRUE(box.WaitFor({"status"}, "Playing"));
+    QThread::msleep(2500);
+    ASSERT_TRUE(box.Quit(QuitBy::Sigterm));
+
+    const std::string reference = box.Dir().file("reference.raw");
+    ASSERT_EQ(RunCommand("ffmpeg -v error -y -i " + tone + " -f f32le -ac 2 -ar 44100 " + reference), 0);
+    const std::vector<float> heard = ReadFloats(captured);
+    const std::vector<float> expected = ReadFloats(reference);
+    ASSERT_GT(heard.size(), 44100u) << "at least half a second was played";
+    std::size_t first = 0;
+    while (first < heard.size() && std::fabs(heard[first]) < 1e-3f)
+        ++first;
+    const std::size_t window = 4410 * 2;
+    ASSERT_LT(first + window, heard.size()) << "the output is not silence";
+    EXPECT_GT(BestCorrelation(heard, expected, first, window), 0.99) << "what is heard is the file";
+}
+
+} // namespace
