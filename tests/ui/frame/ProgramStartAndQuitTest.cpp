@@ -86,8 +86,9 @@ TEST(ProgramStartAndQuit, StartFormsKeepTheUsersPlaylist)
             files.push_back(MakeTone(box, std::string(name) + ".wav", 300, 2));
         const std::string party = box.Dir().file("party.vpl");
         // A first run builds the user's list: a, b, c, saved to party.vpl or to default.vpl.
-        if (c.namedList)
+        if (c.namedList) {
             ASSERT_TRUE(WriteWholeFile(party, "#Melvane playlist\n"));
+        }
         ASSERT_TRUE(box.Start(c.namedList ? QStringList{"-vpl", q(party)} : QStringList{q(files[0])}));
         ASSERT_TRUE(box.WaitUntilRunning());
         QThread::msleep(1200);
