@@ -13,6 +13,8 @@ inline constexpr const char *kWindowClassName = "MelvaneClass";
 inline constexpr const char *kInstanceAtomName = "MelvaneInstanceCount";
 
 inline constexpr std::uint32_t WM_COPYDATA = 0x004A;
+// A key pressed in a visual plug-in's window. wParam: the virtual-key code; lParam: 1 Shift, 2 Control.
+inline constexpr std::uint32_t WM_KEYDOWN = 0x0100;
 // wParam: function-key code 0x71 (F2) .. 0x7B (F12); lParam: 0, or 1 for the key's alternative.
 inline constexpr std::uint32_t WM_PLAYER_KEY = 0x86A2;
 // Sent by a second start before its command line: restore the window when minimised, raise it when

@@ -1,5 +1,6 @@
 #include "platform/ipc/IpcServerFixture.h"
 #include "plugins/include/mv_hook.h"
+#include "support/XvfbServer.h"
 
 #include <cstdlib>
 #include <dlfcn.h>
@@ -14,46 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-// A private X server on a display number it picks itself (-displayfd), stopped with the object.
-class Xvfb {
-public:
-    Xvfb()
-    {
-        int ready[2];
-        if (access("/usr/bin/Xvfb", X_OK) != 0 || pipe(ready) != 0)
-            return;
-        m_pid = fork();
-        if (m_pid == 0) {
-            close(ready[0]);
-            const std::string fd = std::to_string(ready[1]);
-            execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0",
-                  "320x240x24", static_cast<char *>(nullptr));
-            _exit(127);
-        }
-        close(ready[1]);
-        // The number comes in pieces and ends with a line break; closing early would kill the server.
-        std::string number;
-        char c;
-        while (m_pid > 0 && read(ready[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        close(ready[0]);
-        if (!number.empty())
-            m_display = ":" + number;
-    }
-    ~Xvfb()
-    {
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
-            waitpid(m_pid, nullptr, 0);
-        }
-    }
-    const std::string &Name() const { return m_display; }
-
-private:
-    pid_t m_pid = -1;
-    std::string m_display;
-};
 
 class Library {
 public:
@@ -93,7 +54,7 @@ bool CanGrabF5(::Display *display)
 
 TEST(MvHookTest, FunctionKeysArriveAsPlayerKeyMessages)
 {
-    Xvfb server;
+    XvfbServer server;
     if (server.Name().empty())
         GTEST_SKIP() << "Xvfb could not be started";
     TempDir temp;

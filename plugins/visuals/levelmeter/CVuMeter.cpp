@@ -1,0 +1,65 @@
+#include "plugins/visuals/levelmeter/CVuMeter.h"
+
+namespace {
+
+constexpr int kClientWidth = 2 * CNeedleMeter::kMeterWidth;
+constexpr int kClientHeight = CNeedleMeter::kMeterHeight;
+
+} // namespace
+
+CVuMeter::CVuMeter(const VisInfo &info) : CVisPlugin(info, "levelmeter") {}
+
+void CVuMeter::Configure(const CVisSettings &settings, VisWindowOptions &options)
+{
+    options.className = "melvane_vis3";
+    options.title = kName;
+    options.x = settings.Ranged("xpos", INT32_MIN, INT32_MAX, 0);
+    options.y = settings.Ranged("ypos", INT32_MIN, INT32_MAX, 0);
+    // Not resizable: the client area is exactly the two meters.
+    options.width = options.minWidth = options.maxWidth = kClientWidth;
+    options.height = options.minHeight = options.maxHeight = kClientHeight;
+    options.menuItems = {{kColourCommand, "Select Color..."}};
+    options.aboutTitle = "About VU Meter";
+    options.aboutText = {"VU Meter", "A visual plug-in for Melvane: two analogue meters",
+                         "showing the level of the left and the right channel."};
+    m_colour = settings.Value("colour").value_or(0xFFAAAA);
+    m_meter.BuildFaces(m_colour);
+}
+
+void CVuMeter::SaveValues(const CVisSettings &settings)
+{
+    settings.Save({{"xpos", static_cast<std::uint32_t>(m_window.X())},
+                   {"ypos", static_cast<std::uint32_t>(m_window.Y())},
+                   {"colour", m_colour}});
+}
+
+int CVuMeter::Render()
+{
+    m_meter.Render(m_info.pLevel ? *m_info.pLevel : 0);
+    int width = 0, height = 0;
+    if (m_window.ClientArea(width, height))
+        m_window.Present(kClientWidth, kClientHeight);
+    return 20;
+}
+
+void CVuMeter::FillFrame(std::uint32_t *pixels, int stride, int width, int height)
+{
+    for (int y = 0; y < height && y < kClientHeight; ++y) {
+        for (int x = 0; x < width && x < kClientWidth; ++x) {
+            const int side = x < CNeedleMeter::kMeterWidth ? 0 : 1;
+            const std::uint8_t *bgr =
+                m_meter.Image(side) + (y * CNeedleMeter::kMeterWidth + x - side * CNeedleMeter::kMeterWidth) * 3;
+            pixels[y * stride + x] = (static_cast<std::uint32_t>(bgr[2]) << 16) |
+                                     (static_cast<std::uint32_t>(bgr[1]) << 8) | bgr[0];
+        }
+    }
+}
+
+void CVuMeter::OnMenuCommand(int id)
+{
+    if (id == kColourCommand)
+        m_window.ChooseColour("Color", m_colour, [this](std::uint32_t colour) {
+            m_colour = colour;
+            m_meter.BuildFaces(m_colour);
+        });
+}
