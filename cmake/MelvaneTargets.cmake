@@ -1,13 +1,18 @@
-# melvane_test(NAME SOURCES ... LIBS ...): a GoogleTest executable registered with CTest.
+# melvane_test(NAME SOURCES ... LIBS ... [TIMEOUT seconds]): a GoogleTest executable registered with CTest;
+# TIMEOUT bounds each of its tests (tests that wait on other processes or servers set it).
 function(melvane_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  set(_timeout)
+  if(T_TIMEOUT)
+    set(_timeout TIMEOUT ${T_TIMEOUT})
+  endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE MELVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
                                              MELVANE_BINARY_DIR="${PROJECT_BINARY_DIR}")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                       PROPERTIES ENVIRONMENT "SDL_AUDIODRIVER=dummy;QT_QPA_PLATFORM=offscreen")
+                       PROPERTIES ENVIRONMENT "SDL_AUDIODRIVER=dummy;QT_QPA_PLATFORM=offscreen" ${_timeout})
 endfunction()
 
 # melvane_bench(NAME SOURCES ... LIBS ...): a benchmark program that prints figures.

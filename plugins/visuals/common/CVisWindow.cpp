@@ -122,13 +122,16 @@ bool CVisWindow::Open(const VisWindowOptions &options, const char *mainWindow)
         XFree(hints);
     }
     m_gc = XCreateGC(m_x.display, m_window, 0, nullptr);
-    m_renderGc = XCreateGC(m_renderDisplay, m_window, 0, nullptr);
     m_left = options.x;
     m_top = options.y;
     m_width = width;
     m_height = height;
     XMapRaised(m_x.display, m_window);
+    // The render connection may name the window only once the server has it: its requests travel
+    // apart from this connection's, and an error for an unknown window ends the whole process.
     XSync(m_x.display, False);
+    m_renderGc = XCreateGC(m_renderDisplay, m_window, 0, nullptr);
+    XSync(m_renderDisplay, False);
 
     m_record.nEventFd = ConnectionNumber(m_x.display);
     m_record.Dispatch = DispatchActive;
@@ -143,6 +146,14 @@ void CVisWindow::Destroy()
     if (g_active == this)
         g_active = nullptr;
     m_popups.clear();
+    // The render connection goes first, with whatever it still holds unsent, while the window exists.
+    if (m_renderDisplay) {
+        if (m_renderImage)
+            XDestroyImage(m_renderImage);
+        if (m_renderGc)
+            XFreeGC(m_renderDisplay, m_renderGc);
+        XCloseDisplay(m_renderDisplay);
+    }
     if (m_x.display) {
         if (m_image)
             XDestroyImage(m_image);
@@ -153,13 +164,6 @@ void CVisWindow::Destroy()
         if (m_x.font)
             XFreeFont(m_x.display, m_x.font);
         XCloseDisplay(m_x.display);
-    }
-    if (m_renderDisplay) {
-        if (m_renderImage)
-            XDestroyImage(m_renderImage);
-        if (m_renderGc)
-            XFreeGC(m_renderDisplay, m_renderGc);
-        XCloseDisplay(m_renderDisplay);
     }
     m_image = m_renderImage = nullptr;
     m_gc = m_renderGc = nullptr;
@@ -329,5 +333,7 @@ void CVisWindow::Present(int width, int height)
     m_source.FillFrame(reinterpret_cast<std::uint32_t *>(m_renderImage->data), m_options.maxWidth, width, height);
     XPutImage(m_renderDisplay, m_window, m_renderGc, m_renderImage, 0, 0, 0, 0, static_cast<unsigned>(width),
               static_cast<unsigned>(height));
-    XFlush(m_renderDisplay);
+    // One frame in flight at most: a slow server holds the render thread back instead of queueing
+    // frames without bound, and a frame is on screen when Render returns.
+    XSync(m_renderDisplay, False);
 }
