@@ -30,6 +30,8 @@ struct PluginCase {
     bool resizable;
 };
 
+void PrintTo(const PluginCase &plugin, std::ostream *out) { *out << plugin.file; }
+
 const PluginCase kPlugins[] = {
     {"freqbars.so", "Spectrum Analyser", "melvane_vis2", "Software\\Melvane\\Spectrum Analyser", true},
     {"oscilloscope.so", "Oscilloscope", "melvane_vis1", "Software\\Melvane\\Oscilloscope", true},
