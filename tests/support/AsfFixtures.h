@@ -18,7 +18,7 @@ struct Spec {
     std::map<std::string, std::string> tags; // ffmpeg metadata keys: title, artist, album, genre, comment, WM/Year
 };
 
-// Writes a tone of the spec's format to `path`; false when ffmpeg failed.
+// Writes a tone of the given format to `path`; false when ffmpeg failed.
 bool Make(const std::string &path, const Spec &spec);
 // ffmpeg's own decode of `path` as interleaved 16-bit samples (`channels` > 0 folds to that many).
 std::vector<std::int16_t> FfmpegPcm(const std::string &path, int channels = 0);
