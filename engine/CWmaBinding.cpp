@@ -1,18 +1,7 @@
 #include "engine/CWmaBinding.h"
 
 #include <cstring>
-#include <dlfcn.h>
-
-namespace {
-
-template <typename T>
-bool Resolve(void *module, const char *name, T &out)
-{
-    out = reinterpret_cast<T>(dlsym(module, name));
-    return out != nullptr;
-}
-
-} // namespace
+#include <utility>
 
 CWmaBinding::~CWmaBinding()
 {
@@ -22,24 +11,21 @@ CWmaBinding::~CWmaBinding()
 bool CWmaBinding::Load(const std::string &programFolder)
 {
     Free();
-    void *module = nullptr;
+    CDynamicLibrary module;
     if (!programFolder.empty()) {
         std::string path = programFolder;
         if (path.back() != '/')
             path += '/';
-        module = dlopen((path + MV_ASFIN_LIBRARY_NAME).c_str(), RTLD_NOW | RTLD_LOCAL);
+        module.Load(path + MV_ASFIN_LIBRARY_NAME);
     }
-    if (!module)
-        module = dlopen(MV_ASFIN_LIBRARY_NAME, RTLD_NOW | RTLD_LOCAL);
-    if (!module)
+    if (!module.IsLoaded() && !module.Load(MV_ASFIN_LIBRARY_NAME))
         return false;
-    const bool complete = Resolve(module, "WMAInit", m_pInit) && Resolve(module, "WMAFree", m_pFree) &&
-                          Resolve(module, "WMAOpen", m_pOpen) && Resolve(module, "WMAClose", m_pClose) &&
-                          Resolve(module, "FillBuffer", m_pFillBuffer) && Resolve(module, "ReadInfo", m_pReadInfo) &&
-                          Resolve(module, "WriteInfo", m_pWriteInfo);
+    const bool complete = module.Resolve("WMAInit", m_pInit) && module.Resolve("WMAFree", m_pFree) &&
+                          module.Resolve("WMAOpen", m_pOpen) && module.Resolve("WMAClose", m_pClose) &&
+                          module.Resolve("FillBuffer", m_pFillBuffer) && module.Resolve("ReadInfo", m_pReadInfo) &&
+                          module.Resolve("WriteInfo", m_pWriteInfo);
     std::memset(&m_info, 0, sizeof m_info);
     if (!complete || m_pInit(&m_info) == 0) {
-        dlclose(module);
         m_pInit = nullptr;
         m_pFree = nullptr;
         m_pOpen = nullptr;
@@ -49,24 +35,23 @@ bool CWmaBinding::Load(const std::string &programFolder)
         m_pWriteInfo = nullptr;
         return false;
     }
-    m_hModule = module;
+    m_library = std::move(module);
     return true;
 }
 
 void CWmaBinding::Free()
 {
-    if (!m_hModule)
+    if (!m_library.IsLoaded())
         return;
     // WMAFree closes a file that is still open (writing its pending tags).
     m_pFree();
-    dlclose(m_hModule);
-    m_hModule = nullptr;
+    m_library.Unload();
     m_bOpen = false;
 }
 
 bool CWmaBinding::Open(const std::string &path, int startSeconds)
 {
-    if (!m_hModule)
+    if (!m_library.IsLoaded())
         return false;
     if (m_bOpen)
         Close();
@@ -78,7 +63,7 @@ bool CWmaBinding::Open(const std::string &path, int startSeconds)
 
 void CWmaBinding::Close()
 {
-    if (m_hModule && m_bOpen)
+    if (m_library.IsLoaded() && m_bOpen)
         m_pClose();
     m_bOpen = false;
 }
@@ -109,10 +94,10 @@ std::uint32_t CWmaBinding::Read(void *buffer, std::uint32_t length, bool floatOu
 
 bool CWmaBinding::ReadInfo(const std::string &path, WmaInfo &info)
 {
-    return m_hModule && m_pReadInfo(path.c_str(), &info) != 0;
+    return m_library.IsLoaded() && m_pReadInfo(path.c_str(), &info) != 0;
 }
 
 bool CWmaBinding::WriteInfo(const std::string &path, WmaInfo &info)
 {
-    return m_hModule && m_pWriteInfo(path.c_str(), &info) != 0;
+    return m_library.IsLoaded() && m_pWriteInfo(path.c_str(), &info) != 0;
 }

@@ -1,11 +1,12 @@
 #pragma once
-// The binding to the Windows Media decoder plug-in mv_asfin.so: loads it with dlopen, resolves its
+// The binding to the Windows Media decoder plug-in mv_asfin.so: loads it, resolves its
 // seven exports by name, and decodes through it. Without the plug-in (or with one lacking an
 // export) nothing here works and Windows Media files are simply not identified.
 //
 // Threads: Load, Free, Open, Close, ReadInfo and WriteInfo on the user-interface thread; Read on the
 // audio library's update thread, never at the same time as Open/Close for the playing file.
 
+#include "platform/io/CDynamicLibrary.h"
 #include "plugins/include/mv_asfin.h"
 #include "tags/IWmaInfoReader.h"
 
@@ -24,7 +25,7 @@ public:
     bool Load(const std::string &programFolder);
     // Calls WMAFree and unloads the plug-in when it is loaded.
     void Free();
-    bool IsLoaded() const { return m_hModule != nullptr; }
+    bool IsLoaded() const { return m_library.IsLoaded(); }
 
     // Opens `path` for playback at `startSeconds` (closing the previous file first).
     bool Open(const std::string &path, int startSeconds);
@@ -43,7 +44,7 @@ public:
     bool WriteInfo(const std::string &path, WmaInfo &info);
 
 private:
-    void *m_hModule = nullptr;
+    CDynamicLibrary m_library;
     WMAInitProc m_pInit = nullptr;
     WMAFreeProc m_pFree = nullptr;
     WMAOpenProc m_pOpen = nullptr;

@@ -34,7 +34,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <dlfcn.h>
 
 namespace cmd = PlayerCommand;
 namespace fc = FrameCommand;
@@ -486,9 +485,8 @@ void CMainFrame::ToggleShowHide()
 void CMainFrame::LoadKeyHook()
 {
     const std::string path = m_options.programFolder + "/mv_hook.so";
-    m_hookLibrary = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    auto install = m_hookLibrary ? reinterpret_cast<MvInstallHookFn>(dlsym(m_hookLibrary, "InstallHook")) : nullptr;
-    if (install && install() != 0) {
+    MvInstallHookFn install = nullptr;
+    if (m_hookLibrary.Load(path) && m_hookLibrary.Resolve("InstallHook", install) && install() != 0) {
         m_bHookInstalled = true;
         return;
     }
@@ -499,14 +497,12 @@ void CMainFrame::LoadKeyHook()
 void CMainFrame::FreeKeyHook()
 {
     if (m_bHookInstalled) {
-        if (auto remove = reinterpret_cast<MvRemoveHookFn>(dlsym(m_hookLibrary, "RemoveHook")))
+        MvRemoveHookFn remove = nullptr;
+        if (m_hookLibrary.Resolve("RemoveHook", remove))
             remove();
         m_bHookInstalled = false;
     }
-    if (m_hookLibrary) {
-        dlclose(m_hookLibrary);
-        m_hookLibrary = nullptr;
-    }
+    m_hookLibrary.Unload();
 }
 
 // --- tray -----------------------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 // on this thread.
 
 #include "desktop/CForwardedCommand.h"
+#include "platform/io/CDynamicLibrary.h"
 #include "ui/CPlayerView.h"
 #include "core/CSteadyClock.h"
 #include "ui/CTrayClickCounter.h"
@@ -178,6 +179,6 @@ private:
     unsigned m_nTicks = 0;
     std::string m_strTip;
 
-    void *m_hookLibrary = nullptr;
+    CDynamicLibrary m_hookLibrary;
     bool m_bHookInstalled = false;
 };
