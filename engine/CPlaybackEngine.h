@@ -16,7 +16,7 @@
 
 #include "engine/IPlaybackControls.h"
 #include "engine/ITransport.h"
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 #include "platform/bass/bass.h"
 
 #include <array>

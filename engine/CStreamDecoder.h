@@ -19,7 +19,7 @@
 #include "engine/CFlacDecoder.h"
 #include "engine/CVorbisDecoder.h"
 #include "engine/CWmaBinding.h"
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 #include "platform/bass/bass.h"
 
 #include <atomic>

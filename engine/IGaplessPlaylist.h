@@ -5,7 +5,7 @@
 // while the user-interface thread may be editing the playlist. The document keeps its entry array,
 // count, next-up index and these settings consistent for such a reader.
 
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "info/CModuleInfo.h"
 
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 #include "tags/CTextCodec.h"
 
 #include <algorithm>

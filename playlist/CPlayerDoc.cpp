@@ -5,7 +5,7 @@
 #include "playlist/CTextCompare.h"
 #include "playlist/ICdTrackPlayer.h"
 #include "playlist/IEntryIdentifier.h"
-#include "playlist/IFileDialogs.h"
+#include "core/IFileDialogs.h"
 #include "playlist/PlaylistColumn.h"
 
 #include <algorithm>

@@ -31,7 +31,7 @@
 // currentRowChanged(row) to focus that row and scroll it into view.
 
 #include "playlist/CPlayerSettings.h"
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 #include "playlist/CPlaylistSorter.h"
 #include "playlist/CPlaylistState.h"
 

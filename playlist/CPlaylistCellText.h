@@ -2,7 +2,7 @@
 // The texts of the playlist's cells, computed from an entry as the list shows them. Zero or empty
 // fields give an empty cell. Every text is cut to 255 characters.
 
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 
 #include <cstdint>
 #include <string>

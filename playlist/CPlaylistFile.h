@@ -19,7 +19,7 @@
 //
 // Any thread; the identifier passed in decides which thread (the document's is UI-only).
 
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 
 #include <cstdint>
 #include <string>

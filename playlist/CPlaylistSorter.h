@@ -13,7 +13,7 @@
 // sort key), Bitrate, Frequency, Channels, Filesize and Duration compare as unsigned 32-bit numbers,
 // so a negative value sorts after every positive one.
 
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #include "playlist/CTrackInfoIdentifier.h"
 
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 
 #include <utility>
 

@@ -6,7 +6,7 @@
 //
 // Threads: user-interface thread only (called by the document while it adds or refreshes).
 
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 
 #include <cstdint>
 #include <string>

@@ -3,7 +3,7 @@
 #include "COggHeaderEditor.h"
 #include "CTrackInfo.h"
 #include "CVorbisCommentList.h"
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 
 #include <FLAC/metadata.h>
 

@@ -6,7 +6,7 @@
 #include "CTextCodec.h"
 #include "CVorbisCommentList.h"
 #include "platform/io/CAtomicFile.h"
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 
 #include <FLAC/metadata.h>
 

@@ -5,7 +5,7 @@
 #include "CMpegHeader.h"
 #include "CTextCodec.h"
 #include "IWmaInfoReader.h"
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 
 #include <FLAC/metadata.h>
 #include <vorbis/vorbisfile.h>

@@ -9,7 +9,7 @@
 #include "CTagFieldsReader.h"
 #include "CTagWriter.h"
 #include "CTrackInfo.h"
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,10 +1,10 @@
 #pragma once
-// The Qt file dialogs for opening and saving playlists (see playlist/IFileDialogs.h for the titles,
+// The Qt file dialogs for opening and saving playlists (see core/IFileDialogs.h for the titles,
 // filters and rules). Qt's dialogs never change the process's working folder.
 //
 // Threads: user-interface thread only.
 
-#include "playlist/IFileDialogs.h"
+#include "core/IFileDialogs.h"
 
 class QWidget;
 

@@ -8,7 +8,7 @@
 //
 // Threads: user-interface thread only.
 
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 
 #include <functional>
 #include <optional>

@@ -3,7 +3,7 @@
 // properties, average read style), in the same run on the same files. Prints files per second for each,
 // per type and overall, and the ratio. Usage: bench_tags_read [file count]
 
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 #include "support/ModuleWriter.h"
 #include "support/TempDir.h"
 #include "tags/CTrackInfo.h"

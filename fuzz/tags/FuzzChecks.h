@@ -5,7 +5,7 @@
 #include "FuzzCheck.h"
 #include "tags/CGenreTable.h"
 #include "tags/CTextCodec.h"
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 #include "tags/CTrackInfo.h"
 
 #include <cstdio>

@@ -7,7 +7,7 @@
 #include "info/CMpegInfo.h"
 #include "info/CTagInfo.h"
 #include "info/CWavInfo.h"
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 #include "tags/CTrackInfo.h"
 
 #include <gtest/gtest.h>

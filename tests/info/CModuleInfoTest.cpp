@@ -4,7 +4,7 @@
 
 #include "TagFixtures.h"
 #include "info/CModuleInfo.h"
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 #include "support/ModuleWriter.h"
 
 #include <gtest/gtest.h>

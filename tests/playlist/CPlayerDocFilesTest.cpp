@@ -1,7 +1,7 @@
 #include "playlist/CPlayerDoc.h"
 #include "playlist/CPlaylistFile.h"
 #include "playlist/ICdTrackPlayer.h"
-#include "playlist/IFileDialogs.h"
+#include "core/IFileDialogs.h"
 #include "PlaylistFakes.h"
 #include "support/TempDir.h"
 

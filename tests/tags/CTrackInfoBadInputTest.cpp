@@ -2,7 +2,7 @@
 // read out of bounds (the sanitizer build checks that), hang or allocate without bound.
 
 #include "TagFixtures.h"
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 #include "tags/CTextCodec.h"
 #include "tags/CTrackInfo.h"
 

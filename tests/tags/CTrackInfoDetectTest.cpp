@@ -3,7 +3,7 @@
 #include "TagFixtures.h"
 #include "tags/CTrackInfo.h"
 #include "tags/IWmaInfoReader.h"
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Hand-over to playlist entries, given values, unreadable files and the path that is kept.
 
 #include "TagFixtures.h"
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 #include "tags/CTrackInfo.h"
 
 #include <gtest/gtest.h>

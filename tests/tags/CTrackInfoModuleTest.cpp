@@ -2,7 +2,7 @@
 // channel count, loop flag and order start times, for real files of all six module kinds. Times are worked
 // out by hand: a row lasts speed x 25000 / tempo units of 1/10000 s (0.12 s at speed 6, tempo 125).
 
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 #include "support/ModuleWriter.h"
 #include "support/TempDir.h"
 #include "tags/CTrackInfo.h"

@@ -2,7 +2,7 @@
 
 #include "Ffprobe.h"
 #include "TagFixtures.h"
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 #include "tags/CGenreTable.h"
 #include "tags/CMpegHeader.h"
 #include "tags/CTrackInfo.h"

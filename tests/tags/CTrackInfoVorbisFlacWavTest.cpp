@@ -3,7 +3,7 @@
 
 #include "Ffprobe.h"
 #include "TagFixtures.h"
-#include "playlist/CPlaylistEntry.h"
+#include "core/CPlaylistEntry.h"
 #include "tags/CTrackInfo.h"
 
 #include <gtest/gtest.h>
