@@ -1,4 +1,4 @@
-#include "CGenreTable.h"
+#include "tags/CGenreTable.h"
 
 #include <array>
 

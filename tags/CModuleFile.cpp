@@ -1,4 +1,4 @@
-#include "CModuleFile.h"
+#include "tags/CModuleFile.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "CModuleLoader.h"
+#include "tags/CModuleLoader.h"
 
 #include <algorithm>
 #include <array>

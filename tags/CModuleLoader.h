@@ -3,8 +3,8 @@
 // Only the patterns the order list names are decoded. Each loader returns false when a read needed
 // for the simulation returns fewer bytes than it asks for.
 
-#include "CModuleFile.h"
-#include "CModuleSong.h"
+#include "tags/CModuleFile.h"
+#include "tags/CModuleSong.h"
 
 class CModuleLoader {
 public:

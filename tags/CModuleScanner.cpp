@@ -1,8 +1,8 @@
-#include "CModuleScanner.h"
+#include "tags/CModuleScanner.h"
 
-#include "CModuleFile.h"
-#include "CModuleLoader.h"
-#include "CModuleSimulator.h"
+#include "tags/CModuleFile.h"
+#include "tags/CModuleLoader.h"
+#include "tags/CModuleSimulator.h"
 
 ModuleScanResult CModuleScanner::Scan(const std::string &path, std::int32_t type)
 {

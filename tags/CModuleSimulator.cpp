@@ -1,4 +1,4 @@
-#include "CModuleSimulator.h"
+#include "tags/CModuleSimulator.h"
 
 #include <algorithm>
 #include <bit>

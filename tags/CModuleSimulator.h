@@ -3,8 +3,8 @@
 // Records the start second of each order position (at its row 0), the total length, whether the song
 // ended on a backward jump, and (when asked) the channels that carry a note in the rows played.
 
-#include "CModuleScanner.h"
-#include "CModuleSong.h"
+#include "tags/CModuleScanner.h"
+#include "tags/CModuleSong.h"
 
 class CModuleSimulator {
 public:

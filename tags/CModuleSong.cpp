@@ -1,4 +1,4 @@
-#include "CModuleSong.h"
+#include "tags/CModuleSong.h"
 
 CModuleSong::Pattern &CModuleSong::BeginPattern(int rows)
 {

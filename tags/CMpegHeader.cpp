@@ -1,4 +1,4 @@
-#include "CMpegHeader.h"
+#include "tags/CMpegHeader.h"
 
 namespace {
 

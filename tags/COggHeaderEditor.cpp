@@ -1,4 +1,4 @@
-#include "COggHeaderEditor.h"
+#include "tags/COggHeaderEditor.h"
 
 #include <cstring>
 

@@ -1,8 +1,8 @@
-#include "CTagFieldsReader.h"
+#include "tags/CTagFieldsReader.h"
 
-#include "COggHeaderEditor.h"
-#include "CTrackInfo.h"
-#include "CVorbisCommentList.h"
+#include "tags/COggHeaderEditor.h"
+#include "tags/CTrackInfo.h"
+#include "tags/CVorbisCommentList.h"
 #include "core/CPlaylistEntry.h"
 
 #include <FLAC/metadata.h>

@@ -5,7 +5,7 @@
 //
 // Any thread; every call opens and closes the file itself.
 
-#include "CTagFields.h"
+#include "tags/CTagFields.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,10 +1,10 @@
-#include "CTagWriter.h"
+#include "tags/CTagWriter.h"
 
-#include "CGenreTable.h"
-#include "COggHeaderEditor.h"
-#include "CTagFieldsReader.h"
-#include "CTextCodec.h"
-#include "CVorbisCommentList.h"
+#include "tags/CGenreTable.h"
+#include "tags/COggHeaderEditor.h"
+#include "tags/CTagFieldsReader.h"
+#include "tags/CTextCodec.h"
+#include "tags/CVorbisCommentList.h"
 #include "platform/io/CAtomicFile.h"
 #include "core/CPlaylistEntry.h"
 

@@ -9,7 +9,7 @@
 //
 // User-interface thread; a file that is being decoded must not be written (see CPendingTagWrite).
 
-#include "CTagFields.h"
+#include "tags/CTagFields.h"
 
 #include <array>
 #include <cstdint>

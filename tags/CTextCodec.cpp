@@ -1,4 +1,4 @@
-#include "CTextCodec.h"
+#include "tags/CTextCodec.h"
 
 #include <limits>
 

@@ -1,10 +1,10 @@
-#include "CTrackInfo.h"
+#include "tags/CTrackInfo.h"
 
-#include "CGenreTable.h"
-#include "CModuleScanner.h"
-#include "CMpegHeader.h"
-#include "CTextCodec.h"
-#include "IWmaInfoReader.h"
+#include "tags/CGenreTable.h"
+#include "tags/CModuleScanner.h"
+#include "tags/CMpegHeader.h"
+#include "tags/CTextCodec.h"
+#include "tags/IWmaInfoReader.h"
 #include "core/CPlaylistEntry.h"
 
 #include <FLAC/metadata.h>

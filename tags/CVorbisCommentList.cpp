@@ -1,6 +1,6 @@
-#include "CVorbisCommentList.h"
+#include "tags/CVorbisCommentList.h"
 
-#include "CTextCodec.h"
+#include "tags/CTextCodec.h"
 
 #include <algorithm>
 #include <array>

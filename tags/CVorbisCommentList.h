@@ -2,7 +2,7 @@
 // The rules that turn the six tag texts into a Vorbis comment list and back, shared by the Ogg Vorbis
 // and FLAC writers and by the information window.
 
-#include "CTagFields.h"
+#include "tags/CTagFields.h"
 
 #include <string>
 #include <string_view>

@@ -6,9 +6,9 @@
 // Exits with 1 when a file is not identified (its line is still printed) or its tags could not be
 // written, 2 on wrong usage.
 
-#include "CTagFieldsReader.h"
-#include "CTagWriter.h"
-#include "CTrackInfo.h"
+#include "tags/CTagFieldsReader.h"
+#include "tags/CTagWriter.h"
+#include "tags/CTrackInfo.h"
 #include "core/CPlaylistEntry.h"
 
 #include <cstdio>

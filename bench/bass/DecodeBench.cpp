@@ -7,8 +7,8 @@
 
 #include "platform/bass/bass.h"
 #include "platform/bass/bass_render.h"
-#include "support/ModuleWriter.h"
-#include "support/TempDir.h"
+#include "tests/support/ModuleWriter.h"
+#include "tests/support/TempDir.h"
 
 #include <FLAC/stream_decoder.h>
 #include <libopenmpt/libopenmpt.h>

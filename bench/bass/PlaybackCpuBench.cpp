@@ -9,7 +9,7 @@
 // the goal of 0.7 times that reference. Usage: bench_bass_playback_cpu [seconds per kind, default 20].
 
 #include "platform/bass/bass.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <FLAC/stream_decoder.h>
 #include <vorbis/vorbisfile.h>

@@ -4,8 +4,8 @@
 // per type and overall, and the ratio. Usage: bench_tags_read [file count]
 
 #include "core/CPlaylistEntry.h"
-#include "support/ModuleWriter.h"
-#include "support/TempDir.h"
+#include "tests/support/ModuleWriter.h"
+#include "tests/support/TempDir.h"
 #include "tags/CTrackInfo.h"
 
 #include <taglib/audioproperties.h>

@@ -1,8 +1,8 @@
 // Opens each input as the player opens a Windows Media file through mv_asfin: the information
 // query, playback from the start and from a later second, and the end of the stream.
 
-#include "FuzzCheck.h"
-#include "FuzzInputFile.h"
+#include "fuzz/tags/FuzzCheck.h"
+#include "fuzz/tags/FuzzInputFile.h"
 #include "plugins/include/mv_asfin.h"
 
 #include <cstdint>

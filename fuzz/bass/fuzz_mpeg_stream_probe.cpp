@@ -1,11 +1,11 @@
 // The search for the first MPEG frame, in memory and on a file, then opening the bytes as an MPEG stream
 // and decoding a little of it from the start and from the middle.
 
-#include "FuzzChecks.h"
-#include "FuzzInputFile.h"
-#include "Mpg123Source.h"
-#include "MpegStreamProbe.h"
-#include "bass.h"
+#include "fuzz/tags/FuzzChecks.h"
+#include "fuzz/tags/FuzzInputFile.h"
+#include "platform/bass/sources/Mpg123Source.h"
+#include "platform/bass/sources/MpegStreamProbe.h"
+#include "platform/bass/bass.h"
 
 #include <cmath>
 #include <cstdint>

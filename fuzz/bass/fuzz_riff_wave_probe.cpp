@@ -1,11 +1,11 @@
 // The RIFF/WAVE chunk check, then opening the bytes as a WAV stream and decoding a little of it from the
 // start and from the middle.
 
-#include "FuzzChecks.h"
-#include "FuzzInputFile.h"
-#include "RiffWaveProbe.h"
-#include "SndfileSource.h"
-#include "bass.h"
+#include "fuzz/tags/FuzzChecks.h"
+#include "fuzz/tags/FuzzInputFile.h"
+#include "platform/bass/sources/RiffWaveProbe.h"
+#include "platform/bass/sources/SndfileSource.h"
+#include "platform/bass/bass.h"
 
 #include <cmath>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // first byte picks none: every type sees the same file). Whatever the bytes, the lists stay bounded,
 // every text is UTF-8 and the message has no CR without its LF.
 
-#include "FuzzCheck.h"
-#include "FuzzInputFile.h"
+#include "fuzz/tags/FuzzCheck.h"
+#include "fuzz/tags/FuzzInputFile.h"
 #include "info/CModuleInfo.h"
 #include "tags/CTextCodec.h"
 

@@ -2,7 +2,7 @@
 // Checks that every reading of a file must pass whatever the bytes were. A failed check stops the
 // fuzzer with the input that caused it.
 
-#include "FuzzCheck.h"
+#include "fuzz/tags/FuzzCheck.h"
 #include "tags/CGenreTable.h"
 #include "tags/CTextCodec.h"
 #include "core/CPlaylistEntry.h"

@@ -2,8 +2,8 @@
 // frames (32 kbit/s, 32 kHz, mono), so the file is always MPEG audio and its last 128 bytes are the
 // fuzzer's (or, for short inputs, partly the frames').
 
-#include "FuzzChecks.h"
-#include "FuzzInputFile.h"
+#include "fuzz/tags/FuzzChecks.h"
+#include "fuzz/tags/FuzzInputFile.h"
 
 #include <cstdint>
 #include <cstring>

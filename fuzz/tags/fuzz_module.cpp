@@ -2,8 +2,8 @@
 // FUZZ_MODULE_TYPE is the playlist type code (1 = MOD, whose channel count then follows the magic as the
 // type detection does, 4 = S3M, 5 = XM, 6 = IT).
 
-#include "FuzzChecks.h"
-#include "FuzzInputFile.h"
+#include "fuzz/tags/FuzzChecks.h"
+#include "fuzz/tags/FuzzInputFile.h"
 #include "tags/CModuleScanner.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the module scanner as every module type; the first byte picks the type.
 
-#include "FuzzChecks.h"
-#include "FuzzInputFile.h"
+#include "fuzz/tags/FuzzChecks.h"
+#include "fuzz/tags/FuzzInputFile.h"
 #include "tags/CModuleScanner.h"
 
 #include <cstdint>

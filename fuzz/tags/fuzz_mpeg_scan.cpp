@@ -1,8 +1,8 @@
 // The MPEG frame scan: every four-byte window of the input decoded as a frame header, then the input read
 // as a file. The seeds are MP3 and MP2 files, so most inputs look like MPEG audio.
 
-#include "FuzzChecks.h"
-#include "FuzzInputFile.h"
+#include "fuzz/tags/FuzzChecks.h"
+#include "fuzz/tags/FuzzInputFile.h"
 #include "tags/CMpegHeader.h"
 
 #include <algorithm>

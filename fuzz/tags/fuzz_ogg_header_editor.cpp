@@ -1,7 +1,7 @@
 // The Ogg Vorbis comment-header editor on arbitrary input. Whatever it accepts it must write back as a
 // stream that it accepts again, with the comments that were set and the vendor string unchanged.
 
-#include "FuzzCheck.h"
+#include "fuzz/tags/FuzzCheck.h"
 #include "tags/COggHeaderEditor.h"
 #include "tags/CTagFields.h"
 #include "tags/CVorbisCommentList.h"

@@ -1,7 +1,7 @@
 // Reads each input as the player reads a file it is given: type, tags and length.
 
-#include "FuzzChecks.h"
-#include "FuzzInputFile.h"
+#include "fuzz/tags/FuzzChecks.h"
+#include "fuzz/tags/FuzzInputFile.h"
 
 #include <cstdint>
 

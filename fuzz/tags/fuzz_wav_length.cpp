@@ -1,8 +1,8 @@
 // The WAV length reader. Every input of twelve bytes or more is made a RIFF/WAVE file (the magic is
 // written over bytes 0 to 3 and 8 to 11), so the fuzzer spends its time in the chunk walk.
 
-#include "FuzzChecks.h"
-#include "FuzzInputFile.h"
+#include "fuzz/tags/FuzzChecks.h"
+#include "fuzz/tags/FuzzInputFile.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "Channel.h"
+#include "platform/bass/Channel.h"
 
 #include <algorithm>
 #include <cmath>

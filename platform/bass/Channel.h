@@ -15,11 +15,11 @@
 //    nothing; shares only atomics, the ring and the history with the others.
 // Lock order: library call lock -> engine table lock -> channel decode lock.
 
-#include "AudioSource.h"
-#include "EqualizerBand.h"
-#include "FrameRing.h"
-#include "MixSequence.h"
-#include "Resampler.h"
+#include "platform/bass/AudioSource.h"
+#include "platform/bass/EqualizerBand.h"
+#include "platform/bass/FrameRing.h"
+#include "platform/bass/MixSequence.h"
+#include "platform/bass/Resampler.h"
 
 #include <array>
 #include <atomic>

@@ -1,7 +1,7 @@
-#include "Engine.h"
+#include "platform/bass/Engine.h"
 
-#include "UserStreamSource.h"
-#include "sources/SourceFactory.h"
+#include "platform/bass/UserStreamSource.h"
+#include "platform/bass/sources/SourceFactory.h"
 
 #include <SDL.h>
 

@@ -18,13 +18,13 @@
 //    channel leaves only after MixSequence says the mixer has let go of it.
 // Lock order: library call lock -> m_tableMutex -> channel decode lock; m_fillMutex is a leaf.
 
-#include "AudioSource.h"
-#include "Channel.h"
-#include "HandleTable.h"
-#include "MixSequence.h"
-#include "SpectrumAnalyser.h"
-#include "WakeSignal.h"
-#include "bass.h"
+#include "platform/bass/AudioSource.h"
+#include "platform/bass/Channel.h"
+#include "platform/bass/HandleTable.h"
+#include "platform/bass/MixSequence.h"
+#include "platform/bass/SpectrumAnalyser.h"
+#include "platform/bass/WakeSignal.h"
+#include "platform/bass/bass.h"
 
 #include <array>
 #include <atomic>

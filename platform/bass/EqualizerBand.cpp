@@ -1,4 +1,4 @@
-#include "EqualizerBand.h"
+#include "platform/bass/EqualizerBand.h"
 
 namespace melvane::bass {
 

@@ -6,7 +6,7 @@
 // poll() only on the mixer. Hand-over is a sequence lock on atomics: the mixer never waits; when it
 // meets a half-written update it keeps the old coefficients until the next block.
 
-#include "PeakingEq.h"
+#include "platform/bass/PeakingEq.h"
 
 #include <atomic>
 #include <cstdint>

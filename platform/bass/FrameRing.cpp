@@ -1,4 +1,4 @@
-#include "FrameRing.h"
+#include "platform/bass/FrameRing.h"
 
 #include <algorithm>
 #include <cstring>

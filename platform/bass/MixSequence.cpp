@@ -1,4 +1,4 @@
-#include "MixSequence.h"
+#include "platform/bass/MixSequence.h"
 
 #include <chrono>
 #include <thread>

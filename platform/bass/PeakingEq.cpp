@@ -1,4 +1,4 @@
-#include "PeakingEq.h"
+#include "platform/bass/PeakingEq.h"
 
 #include <algorithm>
 #include <cmath>

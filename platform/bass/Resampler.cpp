@@ -1,4 +1,4 @@
-#include "Resampler.h"
+#include "platform/bass/Resampler.h"
 
 #include <soxr.h>
 

@@ -1,4 +1,4 @@
-#include "SpectrumAnalyser.h"
+#include "platform/bass/SpectrumAnalyser.h"
 
 #include <fftw3.h>
 

@@ -1,4 +1,4 @@
-#include "UserStreamSource.h"
+#include "platform/bass/UserStreamSource.h"
 
 #include <algorithm>
 #include <cstring>

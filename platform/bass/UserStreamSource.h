@@ -6,8 +6,8 @@
 // Threads: read() runs only on the library's update thread (under the channel's decode lock); it is
 // therefore the only place a STREAMPROC is ever called. The byte buffer is allocated at creation.
 
-#include "AudioSource.h"
-#include "bass.h"
+#include "platform/bass/AudioSource.h"
+#include "platform/bass/bass.h"
 
 #include <vector>
 

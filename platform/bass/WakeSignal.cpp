@@ -1,4 +1,4 @@
-#include "WakeSignal.h"
+#include "platform/bass/WakeSignal.h"
 
 #include <cerrno>
 #include <ctime>

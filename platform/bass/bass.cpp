@@ -8,9 +8,9 @@
 // The C interface has no context argument, so its state has to live in this one file-level object;
 // everything below it (Engine, Channel, ...) is ordinary instantiable classes.
 
-#include "Engine.h"
-#include "bass.h"
-#include "bass_render.h"
+#include "platform/bass/Engine.h"
+#include "platform/bass/bass.h"
+#include "platform/bass/bass_render.h"
 
 #include <SDL.h>
 

@@ -10,7 +10,7 @@
 #ifndef MELVANE_BASS_RENDER_H
 #define MELVANE_BASS_RENDER_H
 
-#include "bass.h"
+#include "platform/bass/bass.h"
 
 #ifdef __cplusplus
 extern "C" {

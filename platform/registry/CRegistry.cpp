@@ -1,4 +1,4 @@
-#include "CRegistry.h"
+#include "platform/registry/CRegistry.h"
 
 #include "platform/io/CAtomicFile.h"
 

@@ -9,7 +9,7 @@
 //
 // Any thread may use a CRegistry; it holds no state besides the folder.
 
-#include "CRegistryHive.h"
+#include "platform/registry/CRegistryHive.h"
 
 #include <filesystem>
 #include <functional>

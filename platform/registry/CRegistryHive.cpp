@@ -1,4 +1,4 @@
-#include "CRegistryHive.h"
+#include "platform/registry/CRegistryHive.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "CRegistryKey.h"
+#include "platform/registry/CRegistryKey.h"
 
 CRegistryKey::~CRegistryKey() { Close(); }
 

@@ -9,7 +9,7 @@
 //
 // A key object belongs to one thread at a time.
 
-#include "CRegistry.h"
+#include "platform/registry/CRegistry.h"
 
 #include <optional>
 #include <string>

@@ -2,8 +2,8 @@
 // chain in its order, the freedb seam, saving at refresh, the media poll; and melvane-cd on the same.
 #include "cd/CCdDiscs.h"
 
-#include "support/CdImage.h"
-#include "support/TempDir.h"
+#include "tests/support/CdImage.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The reader on generated CD images: what it reads equals the image's bytes, through the reader
 // thread and through synchronous reads, with faults injected into the device.
 #include "cd/CCdReader.h"
-#include "cd/CdFakes.h"
+#include "tests/cd/CdFakes.h"
 
-#include "support/CdImage.h"
-#include "support/TempDir.h"
+#include "tests/support/CdImage.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

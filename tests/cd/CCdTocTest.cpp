@@ -1,7 +1,7 @@
 // TOC rules: audio test, lengths, sector ranges, the disc id against a second computation. The media
 // identity is checked through the cdplayer.ini lookup in CCdDiscsTest.
 #include "cd/CCdToc.h"
-#include "cd/CdFakes.h"
+#include "tests/cd/CdFakes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The local CD database: section keys, cd.ini reading rules, the order string, saving, Unescape.
 #include "cd/CDiscRecord.h"
 
-#include "support/CdImage.h"
-#include "support/TempDir.h"
+#include "tests/support/CdImage.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

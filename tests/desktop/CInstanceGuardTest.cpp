@@ -1,6 +1,6 @@
 #include "desktop/CInstanceGuard.h"
 
-#include "platform/ipc/IpcServerFixture.h"
+#include "tests/platform/ipc/IpcServerFixture.h"
 
 #include <cstring>
 #include <gtest/gtest.h>

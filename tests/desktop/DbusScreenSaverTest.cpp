@@ -1,5 +1,5 @@
 // The screen-saver probe against fake screen-saver services on a private session bus.
-#include "PrivateBus.h"
+#include "tests/support/PrivateBus.h"
 
 #include "desktop/CDbusScreenSaver.h"
 

@@ -1,6 +1,6 @@
 // `cmake --install` into a temporary prefix puts the program's desktop files where desktops look,
 // judged by desktop-file-validate, update-mime-database and xdg-mime (through GIO's MIME database).
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

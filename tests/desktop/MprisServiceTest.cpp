@@ -1,5 +1,5 @@
 // The media-player service on a private session bus, judged by playerctl and gdbus.
-#include "PrivateBus.h"
+#include "tests/support/PrivateBus.h"
 
 #include "desktop/CMprisService.h"
 

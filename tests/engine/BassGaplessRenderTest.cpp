@@ -1,6 +1,6 @@
 // End to end through the audio library: a user stream fed by the decoder, changed over gaplessly,
 // rendered by the library's manual output exactly as it would be heard.
-#include "DecoderFixtures.h"
+#include "tests/engine/DecoderFixtures.h"
 
 #include "platform/bass/bass_render.h"
 

@@ -1,5 +1,5 @@
 // FLAC playback through the stream decoder, judged against flac -d.
-#include "DecoderFixtures.h"
+#include "tests/engine/DecoderFixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The play order on a CD tab: checked tracks only, the playing track skipped, random play without
 // repetition over the checked tracks, previous by list order and by the track-number history.
 
-#include "PlayOrderFakes.h"
+#include "tests/engine/PlayOrderFakes.h"
 
 #include <set>
 

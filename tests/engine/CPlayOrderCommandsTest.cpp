@@ -1,6 +1,6 @@
 // The transport command table, the routing of each command id and the menu-state rules.
 
-#include "PlayOrderFakes.h"
+#include "tests/engine/PlayOrderFakes.h"
 
 #include "engine/CTransportCommands.h"
 #include "engine/PlayerCommands.h"

@@ -1,7 +1,7 @@
 // Next-track selection on the playlist tab: list order, a selected subset, random play without
 // repetition, the end of the list, and the random row search itself.
 
-#include "PlayOrderFakes.h"
+#include "tests/engine/PlayOrderFakes.h"
 
 #include <algorithm>
 #include <set>

@@ -1,7 +1,7 @@
 // Previous-track selection and the play history on the playlist tab, rewind and fast forward with
 // their press guard, and volume steps.
 
-#include "PlayOrderFakes.h"
+#include "tests/engine/PlayOrderFakes.h"
 
 #include <cctype>
 

@@ -1,9 +1,9 @@
 // The playback engine's set-up and transport against the real audio library (manual output or the
 // SDL dummy driver) and the real playlist document; windows, play order and clock are fakes.
-#include "EngineRig.h"
+#include "tests/engine/EngineRig.h"
 
 #include "platform/bass/bass_render.h"
-#include "support/ModuleWriter.h"
+#include "tests/support/ModuleWriter.h"
 #include "tags/CTrackInfo.h"
 
 #include <filesystem>

@@ -1,6 +1,6 @@
 // The main timer's tick driven in step with the manual output: fades, the module fade, clip
 // correction, seeking, the end of a channel, gapless take-over and a whole playlist played through.
-#include "EngineRig.h"
+#include "tests/engine/EngineRig.h"
 
 #include "platform/bass/bass_render.h"
 #include "tags/CTrackInfo.h"

@@ -1,5 +1,5 @@
 // The decoder object itself: close hook, CD change-over through the source interface.
-#include "DecoderFixtures.h"
+#include "tests/engine/DecoderFixtures.h"
 
 #include "engine/ICdTrackSource.h"
 

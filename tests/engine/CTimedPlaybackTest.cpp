@@ -1,5 +1,5 @@
 // The timed start and stop against a wall clock the test sets.
-#include "engine/PlayOrderFakes.h"
+#include "tests/engine/PlayOrderFakes.h"
 #include "engine/CTimedPlayback.h"
 
 namespace {

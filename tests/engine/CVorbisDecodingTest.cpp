@@ -1,5 +1,5 @@
 // Ogg Vorbis playback through the stream decoder, judged against oggdec.
-#include "DecoderFixtures.h"
+#include "tests/engine/DecoderFixtures.h"
 
 #include <gtest/gtest.h>
 #include <ogg/ogg.h>

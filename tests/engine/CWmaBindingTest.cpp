@@ -1,5 +1,5 @@
 // The Windows Media plug-in binding, against stand-in plug-ins built with the tests.
-#include "DecoderFixtures.h"
+#include "tests/engine/DecoderFixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "DecoderFixtures.h"
+#include "tests/engine/DecoderFixtures.h"
 
 #include <cstring>
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 
 #include "engine/CStreamDecoder.h"
 #include "engine/IGaplessPlaylist.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
-#include "EngineRig.h"
+#include "tests/engine/EngineRig.h"
 
 #include "platform/bass/bass_render.h"
-#include "support/ModuleWriter.h"
+#include "tests/support/ModuleWriter.h"
 #include "tags/CTrackInfo.h"
 
 #include <algorithm>

@@ -20,7 +20,7 @@
 #include "engine/IVolumeSlider.h"
 #include "playlist/CPlayerDoc.h"
 #include "playlist/IEntryIdentifier.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <memory>
 #include <string>

@@ -1,5 +1,5 @@
 // The change-over from one Ogg Vorbis or FLAC file to the next inside a single stream.
-#include "DecoderFixtures.h"
+#include "tests/engine/DecoderFixtures.h"
 
 #include <gtest/gtest.h>
 

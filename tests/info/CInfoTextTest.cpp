@@ -1,8 +1,8 @@
 // The information texts of the WAV, MPEG, Ogg Vorbis and FLAC windows on files made by sox, lame,
 // oggenc, flac and ffmpeg; ffprobe and metaflac judge the numbers behind them.
 
-#include "Ffprobe.h"
-#include "TagFixtures.h"
+#include "tests/tags/Ffprobe.h"
+#include "tests/tags/TagFixtures.h"
 #include "info/CGenreList.h"
 #include "info/CMpegInfo.h"
 #include "info/CTagInfo.h"

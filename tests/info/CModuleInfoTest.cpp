@@ -2,10 +2,10 @@
 // message) on modules written by the test writers; the title write-back judged by libopenmpt and by the
 // bytes around the field.
 
-#include "TagFixtures.h"
+#include "tests/tags/TagFixtures.h"
 #include "info/CModuleInfo.h"
 #include "core/CPlaylistEntry.h"
-#include "support/ModuleWriter.h"
+#include "tests/support/ModuleWriter.h"
 
 #include <gtest/gtest.h>
 #include <libopenmpt/libopenmpt.hpp>

@@ -2,8 +2,8 @@
 #include "playlist/CPlaylistFile.h"
 #include "playlist/ICdTrackPlayer.h"
 #include "core/IFileDialogs.h"
-#include "PlaylistFakes.h"
-#include "support/TempDir.h"
+#include "tests/playlist/PlaylistFakes.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

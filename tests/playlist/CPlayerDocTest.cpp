@@ -1,6 +1,6 @@
 #include "playlist/CPlayerDoc.h"
 #include "playlist/PlaylistColumn.h"
-#include "PlaylistFakes.h"
+#include "tests/playlist/PlaylistFakes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "playlist/CPlaylistFile.h"
-#include "PlaylistFakes.h"
-#include "support/TempDir.h"
+#include "tests/playlist/PlaylistFakes.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

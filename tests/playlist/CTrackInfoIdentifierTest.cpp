@@ -2,7 +2,7 @@
 
 #include "playlist/CPlaylistFile.h"
 #include "playlist/CTrackInfoIdentifier.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

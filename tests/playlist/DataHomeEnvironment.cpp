@@ -1,7 +1,7 @@
 // Every document in this test program that saves without a folder of its own (Clear of a non-empty
 // list writes the default playlist) must write into a temporary folder, never the user's data.
 
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

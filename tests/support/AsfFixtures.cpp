@@ -1,6 +1,6 @@
-#include "support/AsfFixtures.h"
+#include "tests/support/AsfFixtures.h"
 
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <atomic>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "support/CdImage.h"
+#include "tests/support/CdImage.h"
 
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <fstream>
 

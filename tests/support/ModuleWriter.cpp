@@ -1,4 +1,4 @@
-#include "support/ModuleWriter.h"
+#include "tests/support/ModuleWriter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "PrivateBus.h"
+#include "tests/support/PrivateBus.h"
 
 #include <QEventLoop>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "ProgramSandbox.h"
+#include "tests/support/ProgramSandbox.h"
 
 #include "platform/registry/CRegistry.h"
 

@@ -6,8 +6,8 @@
 // heard). Tests start the first instance, forward second starts, end it the way a user or the
 // session would, and read what it left behind: the saved playlists and the settings hive.
 
-#include "PrivateBus.h"
-#include "support/TempDir.h"
+#include "tests/support/PrivateBus.h"
+#include "tests/support/TempDir.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>

@@ -1,4 +1,4 @@
-#include "support/XvfbServer.h"
+#include "tests/support/XvfbServer.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -2,9 +2,9 @@
 // pattern loops and delays interact; the plainer cases are in CModuleScannerTest. Where our rules differ
 // from libopenmpt on purpose, each case states the difference it expects and why.
 
-#include "CModuleScanner.h"
-#include "support/ModuleWriter.h"
-#include "support/TempDir.h"
+#include "tags/CModuleScanner.h"
+#include "tests/support/ModuleWriter.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <libopenmpt/libopenmpt.h>

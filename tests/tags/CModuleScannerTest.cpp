@@ -2,10 +2,10 @@
 // by hand from the timing rules (a row lasts speed x 25000 / tempo units of 1/10000 s, so 64 rows at
 // speed 6, tempo 125 last 7.68 s), and compared with libopenmpt for songs that end by themselves.
 
-#include "CModuleScanner.h"
-#include "CModuleSimulator.h"
-#include "support/ModuleWriter.h"
-#include "support/TempDir.h"
+#include "tags/CModuleScanner.h"
+#include "tags/CModuleSimulator.h"
+#include "tests/support/ModuleWriter.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <libopenmpt/libopenmpt.h>

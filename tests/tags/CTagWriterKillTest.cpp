@@ -3,7 +3,7 @@
 // cannot hold the new comment), and each time the file must decode to the same audio and carry either
 // the old tags or the new ones.
 
-#include "TagFixtures.h"
+#include "tests/tags/TagFixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The tag writers, judged by TagLib (ID3v1), vorbiscomment and ogginfo (Ogg Vorbis) and metaflac (FLAC);
 // the audio before and after each rewrite is compared through ffmpeg's decode.
 
-#include "TagFixtures.h"
+#include "tests/tags/TagFixtures.h"
 #include "tags/CTagWriter.h"
 
 #include <gtest/gtest.h>

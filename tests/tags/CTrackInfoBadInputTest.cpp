@@ -1,7 +1,7 @@
 // Truncated, corrupted and hostile files of every type: the reader must return a sane result and never
 // read out of bounds (the sanitizer build checks that), hang or allocate without bound.
 
-#include "TagFixtures.h"
+#include "tests/tags/TagFixtures.h"
 #include "core/CPlaylistEntry.h"
 #include "tags/CTextCodec.h"
 #include "tags/CTrackInfo.h"

@@ -1,6 +1,6 @@
 // Type detection by content, module titles and the WMA plug-in query.
 
-#include "TagFixtures.h"
+#include "tests/tags/TagFixtures.h"
 #include "tags/CTrackInfo.h"
 #include "tags/IWmaInfoReader.h"
 #include "core/CPlaylistEntry.h"

@@ -1,6 +1,6 @@
 // Hand-over to playlist entries, given values, unreadable files and the path that is kept.
 
-#include "TagFixtures.h"
+#include "tests/tags/TagFixtures.h"
 #include "core/CPlaylistEntry.h"
 #include "tags/CTrackInfo.h"
 

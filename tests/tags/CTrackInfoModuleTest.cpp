@@ -3,8 +3,8 @@
 // out by hand: a row lasts speed x 25000 / tempo units of 1/10000 s (0.12 s at speed 6, tempo 125).
 
 #include "core/CPlaylistEntry.h"
-#include "support/ModuleWriter.h"
-#include "support/TempDir.h"
+#include "tests/support/ModuleWriter.h"
+#include "tests/support/TempDir.h"
 #include "tags/CTrackInfo.h"
 
 #include <gtest/gtest.h>

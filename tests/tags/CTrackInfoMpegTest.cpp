@@ -1,7 +1,7 @@
 // MPEG audio: frame scan, Xing lengths and ID3v1 tags, judged by ffprobe and TagLib.
 
-#include "Ffprobe.h"
-#include "TagFixtures.h"
+#include "tests/tags/Ffprobe.h"
+#include "tests/tags/TagFixtures.h"
 #include "core/CPlaylistEntry.h"
 #include "tags/CGenreTable.h"
 #include "tags/CMpegHeader.h"

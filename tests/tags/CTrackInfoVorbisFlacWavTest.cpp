@@ -1,8 +1,8 @@
 // Ogg Vorbis and FLAC comments and stream data (judged by vorbiscomment, metaflac and ffprobe), and WAV
 // headers (judged by ffprobe).
 
-#include "Ffprobe.h"
-#include "TagFixtures.h"
+#include "tests/tags/Ffprobe.h"
+#include "tests/tags/TagFixtures.h"
 #include "core/CPlaylistEntry.h"
 #include "tags/CTrackInfo.h"
 

@@ -1,6 +1,6 @@
-#include "Ffprobe.h"
+#include "tests/tags/Ffprobe.h"
 
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <algorithm>
 #include <atomic>

@@ -3,7 +3,7 @@
 // oggenc writes its keys in lower case: they must be read as the fields they are, or a write would
 // drop them unseen.
 
-#include "TagFixtures.h"
+#include "tests/tags/TagFixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The module fixture writers, judged by libopenmpt: it must load each file, read back the cells we
 // wrote, find the song's title, orders and row counts, and play audible sound.
 
-#include "support/ModuleWriter.h"
+#include "tests/support/ModuleWriter.h"
 
 #include <gtest/gtest.h>
 #include <libopenmpt/libopenmpt.h>

@@ -1,4 +1,4 @@
-#include "TagFixtures.h"
+#include "tests/tags/TagFixtures.h"
 
 #include <fstream>
 #include <sstream>

@@ -2,7 +2,7 @@
 // Test files for the tag reader, made at test time in a temporary folder: encoded audio through the
 // command-line tools, and small modules, tags and headers from byte writers.
 
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <cstdint>
 #include <string>

@@ -4,8 +4,8 @@
 #include "ui/CPlaylistModel.h"
 #include "platform/registry/CRegistry.h"
 #include "playlist/PlaylistColumn.h"
-#include "playlist/PlaylistFakes.h"
-#include "support/TempDir.h"
+#include "tests/playlist/PlaylistFakes.h"
+#include "tests/support/TempDir.h"
 
 #include <QHeaderView>
 #include <QSignalSpy>

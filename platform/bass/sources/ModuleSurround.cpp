@@ -1,4 +1,4 @@
-#include "ModuleSurround.h"
+#include "platform/bass/sources/ModuleSurround.h"
 
 #include <algorithm>
 #include <cmath>

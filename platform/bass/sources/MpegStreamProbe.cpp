@@ -1,4 +1,4 @@
-#include "MpegStreamProbe.h"
+#include "platform/bass/sources/MpegStreamProbe.h"
 
 #include <algorithm>
 #include <cstring>

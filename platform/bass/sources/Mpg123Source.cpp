@@ -1,7 +1,7 @@
-#include "Mpg123Source.h"
+#include "platform/bass/sources/Mpg123Source.h"
 
-#include "MpegStreamProbe.h"
-#include "bass.h"
+#include "platform/bass/sources/MpegStreamProbe.h"
+#include "platform/bass/bass.h"
 
 #include <fcntl.h>
 #include <mpg123.h>

@@ -6,8 +6,8 @@
 // encoder delay and padding) is honoured, and the whole file is scanned once at open so that the
 // length is exact and seeks land on the requested sample.
 
-#include "AudioSource.h"
-#include "UniqueFd.h"
+#include "platform/bass/AudioSource.h"
+#include "platform/bass/sources/UniqueFd.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
-#include "OpenMptModuleSource.h"
+#include "platform/bass/sources/OpenMptModuleSource.h"
 
-#include "UniqueFd.h"
-#include "bass.h"
+#include "platform/bass/sources/UniqueFd.h"
+#include "platform/bass/bass.h"
 
 #include <fcntl.h>
 #include <libopenmpt/libopenmpt.h>

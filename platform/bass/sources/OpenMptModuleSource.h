@@ -21,8 +21,8 @@
 // Threads: created on the caller's thread; read, setOrder, seek and the setters on the update thread.
 // currentOrder() and currentRow() may be read from any thread.
 
-#include "AudioSource.h"
-#include "ModuleSurround.h"
+#include "platform/bass/AudioSource.h"
+#include "platform/bass/sources/ModuleSurround.h"
 
 #include <atomic>
 #include <cstdint>

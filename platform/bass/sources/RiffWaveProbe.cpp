@@ -1,4 +1,4 @@
-#include "RiffWaveProbe.h"
+#include "platform/bass/sources/RiffWaveProbe.h"
 
 #include <cstring>
 

@@ -1,8 +1,8 @@
-#include "SndfileSource.h"
+#include "platform/bass/sources/SndfileSource.h"
 
-#include "RiffWaveProbe.h"
-#include "UniqueFd.h"
-#include "bass.h"
+#include "platform/bass/sources/RiffWaveProbe.h"
+#include "platform/bass/sources/UniqueFd.h"
+#include "platform/bass/bass.h"
 
 #include <fcntl.h>
 #include <unistd.h>

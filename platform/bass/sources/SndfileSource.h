@@ -5,9 +5,9 @@
 // codecs (ADPCM, GSM) the length is the fact chunk's sample count, so the padding of the last block
 // is not played.
 
-#include "AudioSource.h"
-#include "StereoDownmix.h"
-#include "UniqueFd.h"
+#include "platform/bass/AudioSource.h"
+#include "platform/bass/sources/StereoDownmix.h"
+#include "platform/bass/sources/UniqueFd.h"
 
 #include <memory>
 #include <optional>

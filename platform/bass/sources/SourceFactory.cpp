@@ -1,11 +1,11 @@
-#include "SourceFactory.h"
+#include "platform/bass/sources/SourceFactory.h"
 
-#include "Mpg123Source.h"
-#include "OpenMptModuleSource.h"
-#include "RiffWaveProbe.h"
-#include "SndfileSource.h"
-#include "UniqueFd.h"
-#include "bass.h"
+#include "platform/bass/sources/Mpg123Source.h"
+#include "platform/bass/sources/OpenMptModuleSource.h"
+#include "platform/bass/sources/RiffWaveProbe.h"
+#include "platform/bass/sources/SndfileSource.h"
+#include "platform/bass/sources/UniqueFd.h"
+#include "platform/bass/bass.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

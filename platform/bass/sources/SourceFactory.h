@@ -4,7 +4,7 @@
 // Threads: called on the caller's thread (BASS_StreamCreateFile / BASS_MusicLoad). The returned source
 // is then owned by one channel and used as AudioSource.h describes.
 
-#include "AudioSource.h"
+#include "platform/bass/AudioSource.h"
 
 #include <memory>
 

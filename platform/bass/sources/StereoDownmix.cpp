@@ -1,4 +1,4 @@
-#include "StereoDownmix.h"
+#include "platform/bass/sources/StereoDownmix.h"
 
 #include <algorithm>
 

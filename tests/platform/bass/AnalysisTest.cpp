@@ -1,6 +1,6 @@
 // What the library reports about the sound being heard: levels and spectra.
 
-#include "BassTestSupport.h"
+#include "tests/platform/bass/BassTestSupport.h"
 
 #include <gtest/gtest.h>
 

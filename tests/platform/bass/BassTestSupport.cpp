@@ -1,4 +1,4 @@
-#include "BassTestSupport.h"
+#include "tests/platform/bass/BassTestSupport.h"
 
 #include <cstring>
 

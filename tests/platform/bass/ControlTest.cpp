@@ -1,9 +1,9 @@
 // The library's control surface: initialisation and devices, handles, byte/time units, repositioning
 // and bad input.
 
-#include "BassTestSupport.h"
-#include "support/ModuleWriter.h"
-#include "support/TempDir.h"
+#include "tests/platform/bass/BassTestSupport.h"
+#include "tests/support/ModuleWriter.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The real output through SDL (the dummy driver in tests) and the "No sound" output on its own clock.
 
-#include "BassTestSupport.h"
+#include "tests/platform/bass/BassTestSupport.h"
 
 #include <gtest/gtest.h>
 

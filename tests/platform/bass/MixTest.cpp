@@ -1,6 +1,6 @@
 // What the mixer does to a channel: equalizer effects, channel and master volume, pausing the output.
 
-#include "BassTestSupport.h"
+#include "tests/platform/bass/BassTestSupport.h"
 
 #include <gtest/gtest.h>
 

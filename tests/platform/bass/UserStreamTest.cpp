@@ -1,7 +1,7 @@
 // User streams through the manual output: format handling, resampling, the end after a short
 // delivery and the thread the procedure runs on.
 
-#include "BassTestSupport.h"
+#include "tests/platform/bass/BassTestSupport.h"
 
 #include <gtest/gtest.h>
 

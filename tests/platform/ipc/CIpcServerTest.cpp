@@ -1,4 +1,4 @@
-#include "IpcServerFixture.h"
+#include "tests/platform/ipc/IpcServerFixture.h"
 
 #include "platform/ipc/CIpcClient.h"
 #include "platform/ipc/SocketAddress.h"

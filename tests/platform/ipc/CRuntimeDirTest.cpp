@@ -1,6 +1,6 @@
 #include "platform/ipc/CInstanceLock.h"
 #include "platform/ipc/CRuntimeDir.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <fcntl.h>
 #include <filesystem>

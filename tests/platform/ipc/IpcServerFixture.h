@@ -4,7 +4,7 @@
 
 #include "platform/ipc/CIpcServer.h"
 #include "platform/ipc/CRuntimeDir.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <atomic>
 #include <chrono>

@@ -3,7 +3,7 @@
 
 #include "platform/registry/CRegistry.h"
 #include "platform/registry/CRegistryKey.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

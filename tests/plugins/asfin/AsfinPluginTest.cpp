@@ -1,10 +1,10 @@
 // mv_asfin.so driven through its seven exports, as the player drives it. ffmpeg makes every fixture;
 // its own decode judges the PCM and ffprobe judges lengths, formats and attributes.
 #include "plugins/include/mv_asfin.h"
-#include "support/AsfFixtures.h"
-#include "support/TempDir.h"
+#include "tests/support/AsfFixtures.h"
+#include "tests/support/TempDir.h"
 #include "tags/CTextCodec.h"
-#include "tags/Ffprobe.h"
+#include "tests/tags/Ffprobe.h"
 
 #include <gtest/gtest.h>
 #include <taglib/asffile.h>

@@ -1,7 +1,7 @@
 #include "platform/io/CDynamicLibrary.h"
-#include "platform/ipc/IpcServerFixture.h"
+#include "tests/platform/ipc/IpcServerFixture.h"
 #include "plugins/include/mv_hook.h"
-#include "support/XvfbServer.h"
+#include "tests/support/XvfbServer.h"
 
 #include <chrono>
 #include <cstdlib>

@@ -1,11 +1,11 @@
 // The three plug-in libraries loaded the way the host loads them, under a private Xvfb: their windows,
 // stored values, drawing, key forwarding, menu and close box. Events are pumped on the test's thread.
 #include "platform/ipc/CRuntimeDir.h"
-#include "platform/ipc/IpcServerFixture.h"
+#include "tests/platform/ipc/IpcServerFixture.h"
 #include "platform/registry/CRegistryKey.h"
 #include "plugins/include/mv_visual.h"
-#include "support/TempDir.h"
-#include "support/XvfbServer.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/XvfbServer.h"
 
 #include <chrono>
 #include <cstdlib>

@@ -11,7 +11,7 @@
 #include "playlist/CPlayerDoc.h"
 #include "playlist/CTrackInfoIdentifier.h"
 #include "platform/bass/bass.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <QAction>
 #include <QApplication>

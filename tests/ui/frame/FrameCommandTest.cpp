@@ -5,7 +5,7 @@
 #include "engine/PlayerCommands.h"
 #include "playlist/CPlayerDoc.h"
 #include "playlist/CTrackInfoIdentifier.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <QMenu>
 

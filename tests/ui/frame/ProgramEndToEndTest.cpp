@@ -4,7 +4,7 @@
 #include "platform/ipc/CIpcClient.h"
 #include "platform/ipc/CRuntimeDir.h"
 #include "platform/ipc/IpcMessages.h"
-#include "support/ProgramSandbox.h"
+#include "tests/support/ProgramSandbox.h"
 
 #include <QElapsedTimer>
 #include <QThread>

@@ -2,7 +2,7 @@
 // default one, then ended the ways a user or a session ends it; the playlist files and the settings
 // left on disk are what a user would check. And with the settings a new user has, it is heard.
 #include "platform/registry/CRegistryHive.h"
-#include "support/ProgramSandbox.h"
+#include "tests/support/ProgramSandbox.h"
 
 #include <QThread>
 

@@ -1,11 +1,11 @@
 // Files that are missing, empty, cut short, not audio, or hostile: every opener refuses them with the
 // right error code and without reading much or hanging (the suite's timeout catches a hang).
 
-#include "MpegStreamProbe.h"
-#include "SourceFactory.h"
-#include "SourceTestSupport.h"
-#include "bass.h"
-#include "support/TempDir.h"
+#include "platform/bass/sources/MpegStreamProbe.h"
+#include "platform/bass/sources/SourceFactory.h"
+#include "tests/platform/bass/sources/SourceTestSupport.h"
+#include "platform/bass/bass.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

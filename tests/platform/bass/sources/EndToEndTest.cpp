@@ -1,14 +1,14 @@
 // Files played through the library's public calls and its device-less output: what would be heard
 // equals what the decoder gives directly.
 
-#include "Mpg123Source.h"
-#include "OpenMptModuleSource.h"
-#include "SndfileSource.h"
-#include "SourceTestSupport.h"
-#include "bass.h"
-#include "bass_render.h"
-#include "support/ModuleWriter.h"
-#include "support/TempDir.h"
+#include "platform/bass/sources/Mpg123Source.h"
+#include "platform/bass/sources/OpenMptModuleSource.h"
+#include "platform/bass/sources/SndfileSource.h"
+#include "tests/platform/bass/sources/SourceTestSupport.h"
+#include "platform/bass/bass.h"
+#include "platform/bass/bass_render.h"
+#include "tests/support/ModuleWriter.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

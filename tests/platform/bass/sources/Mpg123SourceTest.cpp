@@ -1,11 +1,11 @@
 // MPEG audio decoding checked against two outside decoders: ffmpeg (its own MPEG decoder) and the
 // mpg123 command-line program.
 
-#include "Mpg123Source.h"
-#include "SourceFactory.h"
-#include "SourceTestSupport.h"
-#include "bass.h"
-#include "support/TempDir.h"
+#include "platform/bass/sources/Mpg123Source.h"
+#include "platform/bass/sources/SourceFactory.h"
+#include "tests/platform/bass/sources/SourceTestSupport.h"
+#include "platform/bass/bass.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

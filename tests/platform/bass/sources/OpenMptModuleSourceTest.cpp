@@ -1,12 +1,12 @@
 // Modules rendered by OpenMptModuleSource against libopenmpt driven directly with the same settings.
 
-#include "ModuleSurround.h"
-#include "OpenMptModuleSource.h"
-#include "SourceFactory.h"
-#include "SourceTestSupport.h"
-#include "bass.h"
-#include "support/ModuleWriter.h"
-#include "support/TempDir.h"
+#include "platform/bass/sources/ModuleSurround.h"
+#include "platform/bass/sources/OpenMptModuleSource.h"
+#include "platform/bass/sources/SourceFactory.h"
+#include "tests/platform/bass/sources/SourceTestSupport.h"
+#include "platform/bass/bass.h"
+#include "tests/support/ModuleWriter.h"
+#include "tests/support/TempDir.h"
 
 #include <libopenmpt/libopenmpt.h>
 

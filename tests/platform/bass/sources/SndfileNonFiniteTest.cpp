@@ -1,10 +1,10 @@
 // Float WAV files may hold any bit pattern. NaN and infinite samples must come out as silence: passed on,
 // they would stay in the equalizer's filter state and silence the channel for the rest of the track.
 
-#include "SndfileSource.h"
-#include "SourceTestSupport.h"
-#include "bass.h"
-#include "support/TempDir.h"
+#include "platform/bass/sources/SndfileSource.h"
+#include "tests/platform/bass/sources/SourceTestSupport.h"
+#include "platform/bass/bass.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

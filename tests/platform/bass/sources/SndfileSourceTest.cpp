@@ -1,10 +1,10 @@
 // WAV decoding checked against sox's own decode of the same files.
 
-#include "SndfileSource.h"
-#include "SourceFactory.h"
-#include "SourceTestSupport.h"
-#include "bass.h"
-#include "support/TempDir.h"
+#include "platform/bass/sources/SndfileSource.h"
+#include "platform/bass/sources/SourceFactory.h"
+#include "tests/platform/bass/sources/SourceTestSupport.h"
+#include "platform/bass/bass.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

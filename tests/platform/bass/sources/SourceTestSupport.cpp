@@ -1,6 +1,6 @@
-#include "SourceTestSupport.h"
+#include "tests/platform/bass/sources/SourceTestSupport.h"
 
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <algorithm>
 #include <cmath>

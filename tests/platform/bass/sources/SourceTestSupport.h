@@ -2,7 +2,7 @@
 // Helpers shared by the decoder tests: reading what outside tools decoded, draining a source, and
 // comparing sample streams.
 
-#include "AudioSource.h"
+#include "platform/bass/AudioSource.h"
 
 #include <cstddef>
 #include <string>
