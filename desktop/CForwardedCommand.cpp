@@ -3,7 +3,7 @@
 #include "desktop/CCommandLine.h"
 #include "core/IClock.h"
 #include "engine/IForwardTarget.h"
-#include "platform/ipc/IpcMessages.h"
+#include "plugins/include/mv_messages.h"
 
 #include <algorithm>
 
@@ -13,7 +13,7 @@ CForwardedCommand::CForwardedCommand(IForwardTarget &target, IClock &counter) : 
 
 bool CForwardedCommand::OnCopyData(std::uint64_t dwData, std::span<const std::uint8_t> data)
 {
-    if (dwData != Ipc::kCommandLineCopyData)
+    if (dwData != MV_COPYDATA_COMMAND_LINE)
         return false;
     const auto end = std::find(data.begin(), data.end(), std::uint8_t{0});
     HandleLine(std::string_view(reinterpret_cast<const char *>(data.data()),

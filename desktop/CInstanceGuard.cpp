@@ -7,7 +7,7 @@
 #include <algorithm>
 
 CInstanceGuard::CInstanceGuard(std::string runtimeDir, std::chrono::milliseconds sendTimeout)
-    : m_runtimeDir(std::move(runtimeDir)), m_sendTimeout(sendTimeout), m_lock(m_runtimeDir, Ipc::kInstanceAtomName)
+    : m_runtimeDir(std::move(runtimeDir)), m_sendTimeout(sendTimeout), m_lock(m_runtimeDir, MV_INSTANCE_ATOM_NAME)
 {
 }
 
@@ -18,7 +18,7 @@ bool CInstanceGuard::CheckSingleInstance(const std::vector<std::string> &command
         m_outcome = Outcome::Unguarded;
         return true;
     }
-    const CIpcClient window(m_runtimeDir, Ipc::kWindowClassName);
+    const CIpcClient window(m_runtimeDir, MV_WINDOW_CLASS_NAME);
     if (window.Exists())
         return Forward(commandLines);
 
@@ -44,17 +44,17 @@ bool CInstanceGuard::CheckSingleInstance(const std::vector<std::string> &command
 bool CInstanceGuard::Forward(const std::vector<std::string> &commandLines)
 {
     m_outcome = Outcome::Forwarded;
-    const CIpcClient window(m_runtimeDir, Ipc::kWindowClassName);
+    const CIpcClient window(m_runtimeDir, MV_WINDOW_CLASS_NAME);
     CIpcRecord raise;
-    raise.message = Ipc::WM_PLAYER_RAISE;
+    raise.message = MV_WM_PLAYER_RAISE;
     window.Send(raise, m_sendTimeout);
 
     m_delivered = true;
     for (const std::string &commandLine : commandLines) {
         const Block block = MakeForwardBlock(commandLine);
         CIpcRecord copy;
-        copy.message = Ipc::WM_COPYDATA;
-        copy.dwData = Ipc::kCommandLineCopyData;
+        copy.message = MV_WM_COPYDATA;
+        copy.dwData = MV_COPYDATA_COMMAND_LINE;
         copy.data.assign(block.begin(), block.end());
         m_delivered = window.Send(copy, m_sendTimeout).has_value() && m_delivered;
     }

@@ -7,7 +7,7 @@
 // Threads: the main thread, before and while the main frame is created.
 
 #include "platform/ipc/CInstanceLock.h"
-#include "platform/ipc/IpcMessages.h"
+#include "plugins/include/mv_messages.h"
 
 #include <array>
 #include <chrono>
@@ -23,7 +23,7 @@ public:
         Starting,  // another instance is starting and has no window yet: end silently
         Unguarded, // the runtime folder cannot be used safely: go on without single-instance checks
     };
-    using Block = std::array<char, Ipc::kCommandLineBlockSize>;
+    using Block = std::array<char, MV_COMMAND_LINE_BLOCK_SIZE>;
 
     explicit CInstanceGuard(std::string runtimeDir,
                             std::chrono::milliseconds sendTimeout = std::chrono::milliseconds(5000));

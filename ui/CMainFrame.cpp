@@ -14,7 +14,7 @@
 #include "ui/CPlaylistCtrl.h"
 #include "plugins/include/mv_hook.h"
 #include "platform/ipc/CIpcServer.h"
-#include "platform/ipc/IpcMessages.h"
+#include "plugins/include/mv_messages.h"
 
 #include <QAction>
 #include <QAbstractItemView>
@@ -399,7 +399,7 @@ void CMainFrame::OnPlayerKey(std::uint64_t keyCode, std::int64_t alternative)
 
 void CMainFrame::StartIpc()
 {
-    m_ipc = std::make_unique<CIpcServer>(m_options.runtimeDir, Ipc::kWindowClassName,
+    m_ipc = std::make_unique<CIpcServer>(m_options.runtimeDir, MV_WINDOW_CLASS_NAME,
                                          [this](const CIpcRecord &record) { return HandleRecord(record); });
     if (!m_ipc->Listen()) {
         m_ipc.reset();
@@ -414,12 +414,12 @@ std::int64_t CMainFrame::HandleRecord(const CIpcRecord &record)
     if (m_bClosed)
         return 0;
     switch (record.message) {
-    case Ipc::WM_COPYDATA:
+    case MV_WM_COPYDATA:
         return m_forward.OnCopyData(record.dwData, record.data) ? 1 : 0;
-    case Ipc::WM_PLAYER_KEY:
+    case MV_WM_PLAYER_KEY:
         OnPlayerKey(record.wParam, record.lParam);
         return 1;
-    case Ipc::WM_PLAYER_RAISE:
+    case MV_WM_PLAYER_RAISE:
         if (isMinimized())
             showNormal();
         if (isVisible()) {

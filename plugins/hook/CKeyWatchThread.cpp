@@ -1,7 +1,7 @@
 #include "plugins/hook/CKeyWatchThread.h"
 
 #include "platform/ipc/CIpcClient.h"
-#include "platform/ipc/IpcMessages.h"
+#include "plugins/include/mv_messages.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
@@ -168,10 +168,10 @@ void CKeyWatchThread::OnKeyPress(unsigned keycode)
         if (FocusIsOurs())
             return;
         CIpcRecord key;
-        key.message = Ipc::WM_PLAYER_KEY;
+        key.message = MV_WM_PLAYER_KEY;
         key.wParam = kFirstKeyCode + static_cast<std::uint64_t>(i);
         key.lParam = 0;
-        CIpcClient(m_runtimeDir, Ipc::kWindowClassName).Post(key, kPostTimeout);
+        CIpcClient(m_runtimeDir, MV_WINDOW_CLASS_NAME).Post(key, kPostTimeout);
         return;
     }
 }

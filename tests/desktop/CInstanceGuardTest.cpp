@@ -41,7 +41,7 @@ TEST_F(CInstanceGuardTest, FirstGoesOnStarterStopsSilentlyRunnerGetsTheCommandLi
 
     const std::vector<CIpcRecord> got = window.WaitForRecords(2);
     ASSERT_EQ(got.size(), 2u);
-    EXPECT_EQ(got[0].message, Ipc::WM_PLAYER_RAISE);
+    EXPECT_EQ(got[0].message, MV_WM_PLAYER_RAISE);
     EXPECT_EQ(got[1].message, 0x004Au);
     EXPECT_EQ(got[1].dwData, 0x028AF024u);
     ASSERT_EQ(got[1].data.size(), 512u);

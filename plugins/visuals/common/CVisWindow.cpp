@@ -1,7 +1,7 @@
 #include "plugins/visuals/common/CVisWindow.h"
 
 #include "platform/ipc/CIpcClient.h"
-#include "platform/ipc/IpcMessages.h"
+#include "plugins/include/mv_messages.h"
 #include "plugins/visuals/common/CVisColourChooser.h"
 #include "plugins/visuals/common/CVisMessageBox.h"
 #include "plugins/visuals/common/VisColour.h"
@@ -249,10 +249,10 @@ void CVisWindow::ForwardKey(XKeyEvent &key)
     if (!code || m_mainWindow.empty())
         return;
     CIpcRecord record;
-    record.message = Ipc::WM_KEYDOWN;
+    record.message = MV_WM_KEYDOWN;
     record.wParam = *code;
     record.lParam = ((key.state & ShiftMask) ? VisKeys::kShift : 0) | ((key.state & ControlMask) ? VisKeys::kControl : 0);
-    CIpcClient(m_mainWindow, Ipc::kWindowClassName).Post(record, kKeyPostTimeout);
+    CIpcClient(m_mainWindow, MV_WINDOW_CLASS_NAME).Post(record, kKeyPostTimeout);
 }
 
 void CVisWindow::RunCommand(int id)

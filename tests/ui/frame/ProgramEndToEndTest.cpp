@@ -3,7 +3,7 @@
 // way the keyboard hook posts them) and playerctl drive it; playerctl and the saved playlist judge it.
 #include "platform/ipc/CIpcClient.h"
 #include "platform/ipc/CRuntimeDir.h"
-#include "platform/ipc/IpcMessages.h"
+#include "plugins/include/mv_messages.h"
 #include "tests/support/ProgramSandbox.h"
 
 #include <QElapsedTimer>
@@ -41,10 +41,10 @@ protected:
     bool PostKey(std::uint64_t key)
     {
         CIpcRecord record;
-        record.message = Ipc::WM_PLAYER_KEY;
+        record.message = MV_WM_PLAYER_KEY;
         record.wParam = key;
         const CIpcClient client(CRuntimeDir::For(box.RuntimeFolder().c_str(), geteuid()).Path(),
-                                Ipc::kWindowClassName);
+                                MV_WINDOW_CLASS_NAME);
         return client.Post(record);
     }
     void QuitAndWait() { EXPECT_TRUE(box.Quit(ProgramSandbox::QuitBy::Mpris)); }
