@@ -2,6 +2,7 @@
 
 #include "desktop/CCommandLine.h"
 #include "desktop/CDbusScreenSaver.h"
+#include "desktop/CDesktopServices.h"
 #include "ui/CMainFrame.h"
 #include "desktop/CQuitSignals.h"
 #include "desktop/CStartupProbe.h"
@@ -32,6 +33,9 @@ CApplication::CApplication(int &argc, char **argv) : m_argc(argc), m_argv(argv)
 CApplication::~CApplication()
 {
     m_quitSignals.reset();
+    if (m_frame)
+        m_frame->SetDesktopServices(nullptr);
+    m_desktop.reset();
     m_frame.reset();
     m_doc.reset();
 }
@@ -80,6 +84,8 @@ bool CApplication::InitInstance()
     options.runtimeDir = runtimeUsable ? runtime.Path() : std::string();
     options.programFolder = m_programFolder;
     m_frame = std::make_unique<CMainFrame>(options);
+    m_desktop = std::make_unique<CDesktopServices>(*m_frame, *m_frame, true);
+    m_frame->SetDesktopServices(m_desktop.get());
     m_messageBox.SetParent(m_frame.get());
     // The window exists: later starts find it instead of the start-up lock.
     if (m_guard)
@@ -94,6 +100,7 @@ bool CApplication::InitInstance()
         m_bStartFailed = true;
         return false; // ends at once, nothing saved
     }
+    m_desktop->MarkForwardTime(true);
     m_quitSignals = std::make_unique<CQuitSignals>([this] { m_frame->CloseFrame(); });
     m_frame->FirstActivation(maximised);
     if (CStartupProbe::Requested())

@@ -20,6 +20,7 @@
 #include <vector>
 
 class CDbusScreenSaver;
+class CDesktopServices;
 class CMainFrame;
 class CPlayerDoc;
 class CQuitSignals;
@@ -51,6 +52,7 @@ private:
     std::unique_ptr<CPlayerDoc> m_doc;
     std::unique_ptr<CDbusScreenSaver> m_screenSaver;
     std::unique_ptr<CMainFrame> m_frame;
+    std::unique_ptr<CDesktopServices> m_desktop;
     std::unique_ptr<CQuitSignals> m_quitSignals;
     bool m_bStartFailed = false;
 };

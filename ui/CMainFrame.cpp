@@ -3,11 +3,11 @@
 #include "ui/CAboutDialog.h"
 #include "ui/CAppIcon.h"
 #include "ui/CJumpDlg.h"
-#include "desktop/CMprisService.h"
 #include "ui/CPlayerKeyMap.h"
 #include "ui/CQtFileDialogs.h"
 #include "ui/CTimerDlg.h"
 #include "ui/CTrayTipText.h"
+#include "core/IDesktopServices.h"
 #include "engine/IScreenSaver.h"
 #include "engine/PlayerCommands.h"
 #include "playlist/CPlayerDoc.h"
@@ -20,7 +20,6 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDBusConnection>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -40,7 +39,7 @@ namespace fc = FrameCommand;
 
 CMainFrame::CMainFrame(const Options &options, QWidget *parent)
     : QMainWindow(parent), m_doc(*options.view.doc), m_options(options), m_fileDialogs(std::make_unique<CQtFileDialogs>(this)),
-      m_forward(*this, m_clock), m_trayTimer([this] { OnTrayTimer(); }),
+      m_trayTimer([this] { OnTrayTimer(); }),
       m_clicks(m_trayTimer, options.doubleClickMs > 0 ? options.doubleClickMs
                                                       : QGuiApplication::styleHints()->mouseDoubleClickInterval())
 {
@@ -63,8 +62,8 @@ CMainFrame::CMainFrame(const Options &options, QWidget *parent)
     });
     connect(m_view, &CPlayerView::titleChanged, this, [this](const QString &title) { setWindowTitle(title); });
     connect(m_view, &CPlayerView::tickDone, this, [this] {
-        if (m_mpris)
-            m_mpris->Update();
+        if (m_desktop)
+            m_desktop->OnTick();
         if (++m_nTicks % 5 == 0) {
             UpdateCommandStates();
             UpdateTray();
@@ -73,17 +72,10 @@ CMainFrame::CMainFrame(const Options &options, QWidget *parent)
 
     if (!options.runtimeDir.empty())
         StartIpc();
-    if (options.mediaService) {
-        m_mpris = std::make_unique<CMprisService>(*this);
-        if (!m_mpris->Register(QDBusConnection::sessionBus()))
-            m_mpris.reset();
-    }
 }
 
 CMainFrame::~CMainFrame()
 {
-    if (m_mpris)
-        m_mpris->Unregister();
     FreeKeyHook();
     m_doc.SetFileDialogs(nullptr);
 }
@@ -219,7 +211,6 @@ bool CMainFrame::InitialUpdate(const CStartRequest &request)
 {
     if (!m_view->InitialUpdate(request))
         return false;
-    m_forward.MarkForwardTime(true);
     UpdateCommandStates();
     return true;
 }
@@ -415,7 +406,7 @@ std::int64_t CMainFrame::HandleRecord(const CIpcRecord &record)
         return 0;
     switch (record.message) {
     case MV_WM_COPYDATA:
-        return m_forward.OnCopyData(record.dwData, record.data) ? 1 : 0;
+        return m_desktop && m_desktop->OnCopyData(record.dwData, record.data) ? 1 : 0;
     case MV_WM_PLAYER_KEY:
         OnPlayerKey(record.wParam, record.lParam);
         return 1;

@@ -10,10 +10,8 @@
 // Threads: user-interface thread only. Records from other processes arrive through a socket notifier
 // on this thread.
 
-#include "desktop/CForwardedCommand.h"
 #include "platform/io/CDynamicLibrary.h"
 #include "ui/CPlayerView.h"
-#include "core/CSteadyClock.h"
 #include "ui/CTrayClickCounter.h"
 #include "ui/CTrayPlaylistMenu.h"
 #include "ui/CTrayTimer.h"
@@ -29,9 +27,9 @@
 
 class CIpcRecord;
 class CIpcServer;
-class CMprisService;
 class CQtFileDialogs;
 class CRegistry;
+class IDesktopServices;
 class QAction;
 class QLabel;
 class QMenu;
@@ -70,7 +68,6 @@ public:
         CRegistry *registry = nullptr;
         std::string runtimeDir;        // empty: no IPC server (no second start can reach us)
         std::string programFolder;     // where mv_hook.so is looked for
-        bool mediaService = true;      // register the MPRIS service on the session bus
         int doubleClickMs = 0;         // 0: the desktop's double-click interval
     };
 
@@ -81,6 +78,8 @@ public:
     bool InitialUpdate(const CStartRequest &request);
     // First activation: keyboard hook, tray icon, and showing as the settings ask.
     void FirstActivation(bool maximised);
+    // The desktop's services (media-player service, forwarded command lines); null detaches them.
+    void SetDesktopServices(IDesktopServices *services) { m_desktop = services; }
 
     // The command router: every menu item, key, tray click and media-service call ends here.
     // False when `id` is unknown or its item is disabled.
@@ -159,14 +158,12 @@ private:
     Options m_options;
     CPlayerView *m_view = nullptr;
     std::unique_ptr<CQtFileDialogs> m_fileDialogs;
-    CSteadyClock m_clock;
-    CForwardedCommand m_forward;
+    IDesktopServices *m_desktop = nullptr;
     std::map<int, QAction *> m_actions;
     QLabel *m_summary = nullptr;
 
     std::unique_ptr<CIpcServer> m_ipc;
     QSocketNotifier *m_ipcNotifier = nullptr;
-    std::unique_ptr<CMprisService> m_mpris;
 
     QSystemTrayIcon *m_tray = nullptr;
     std::unique_ptr<QMenu> m_trayMenu;

@@ -56,7 +56,6 @@ public:
         options.view.screenSaver = &screenSaver;
         options.view.startMainTimer = false;
         options.view.wallClock = [this] { return now; };
-        options.mediaService = false;
         frame = std::make_unique<CMainFrame>(options);
         ASSERT_TRUE(frame->InitialUpdate(CStartRequest{}));
         ASSERT_EQ(doc.AddFiles(files), 2);

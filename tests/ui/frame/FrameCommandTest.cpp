@@ -38,7 +38,6 @@ public:
         options.view.messageBox = &messageBox;
         options.view.identifier = &identifier;
         options.view.startMainTimer = false;
-        options.mediaService = false;
         options.doubleClickMs = 300;
         frame = std::make_unique<CMainFrame>(options);
         ASSERT_TRUE(frame->InitialUpdate(CStartRequest{}));
