@@ -2,7 +2,7 @@
 // real program playing, and that program still gets its key; run from the build tree, the hook is
 // found and the setting stays on.
 #include "platform/registry/CRegistryHive.h"
-#include "support/ProgramSandbox.h"
+#include "tests/support/ProgramSandbox.h"
 
 #include <QThread>
 
