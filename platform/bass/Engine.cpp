@@ -119,6 +119,8 @@ bool Engine::pause()
     m_paused.store(true);
     if (m_kind == OutputKind::Device)
         SDL_PauseAudioDevice(m_device, 1);
+    else
+        m_mixSequence.waitForPass(); // a mix begun before the pause ends first: positions then hold
     return true;
 }
 
