@@ -66,57 +66,55 @@ bool CPlayOrder::SelectNextInPlaylist()
     const int count = m_doc.EntryCount();
     if (count <= 0)
         return false;
-    CPlaylistState &state = m_doc.State();
+    const CPlaylistState &state = m_doc.State();
     const bool playing = m_transport.IsPlaying();
     const bool repeatList = m_doc.repeatlist != 0;
     bool result = true;
     m_bListBusy = true;
 
+    int current = state.m_nCurrent;
     if (state.SelectedCount() < 2) {
         int sel = state.NextSelected(-1);
         if (sel >= 0) {
             if (m_doc.random != 0) {
-                state.m_nCurrent = RandomRow(0);
+                current = RandomRow(0);
             } else if (!playing) {
-                ++state.m_nCurrent;
+                ++current;
             } else if (sel == state.m_nPlaying) {
                 // The row still marked playing may hold another entry now (the list changed under
                 // it); then that row is the next one to play.
                 if (!CTextCompare::EqualNoCase(m_doc.EntryAt(sel).m_strPath, m_transport.PlayingPath()))
-                    state.m_nCurrent = sel;
+                    current = sel;
                 else
-                    ++state.m_nCurrent;
+                    ++current;
             } else {
-                state.m_nCurrent = sel; // the user chose another row
+                current = sel; // the user chose another row
             }
         } else {
             sel = 0;
         }
-        if (state.m_nCurrent >= count) {
+        if (current >= count) {
             if (repeatList) {
-                state.m_nCurrent = 0;
+                current = 0;
             } else {
-                state.m_nCurrent = count - 1;
+                current = count - 1;
                 result = false;
             }
         }
-        state.m_nCurrent = std::max(state.m_nCurrent, 0);
-        state.SetSelected(sel, false);
-        state.SetSelected(state.m_nCurrent, true);
-        emit m_doc.selectionChanged();
+        current = std::max(current, 0);
+        m_doc.StepSelection(sel, current);
     } else if (m_doc.random != 0) {
-        state.m_nCurrent = RandomSelectedRow();
+        current = RandomSelectedRow();
     } else {
         const int after = playing ? state.m_nPlaying : state.m_nCurrent;
-        int row = state.NextSelected(after);
-        if (row < 0) {
-            row = state.NextSelected(-1);
+        current = state.NextSelected(after);
+        if (current < 0) {
+            current = state.NextSelected(-1);
             result = repeatList;
         }
-        state.m_nCurrent = row;
     }
 
-    FocusCurrent();
+    m_doc.MakeCurrent(current);
     m_bListBusy = false;
     return result;
 }
@@ -176,7 +174,7 @@ void CPlayOrder::SelectPreviousInPlaylist()
     const int count = m_doc.EntryCount();
     if (count <= 0)
         return;
-    CPlaylistState &state = m_doc.State();
+    const CPlaylistState &state = m_doc.State();
     const bool random = m_doc.random != 0;
     const int selected = state.SelectedCount();
     m_bListBusy = true;
@@ -189,22 +187,21 @@ void CPlayOrder::SelectPreviousInPlaylist()
         }
     }
 
+    int current = state.m_nCurrent;
     if (above >= 0 && selected >= 2 && !random) {
-        state.m_nCurrent = above;
+        current = above;
     } else if (selected < 2) {
         const int first = state.NextSelected(-1);
         if (!random) {
             // With no row selected the cursor row stands in for the selection.
             const int start = first >= 0 ? first : state.m_nCurrent;
             if (start <= 0) {
-                if (state.m_nCurrent != 0) {
-                    state.m_nCurrent = 0;
-                    FocusCurrent();
-                }
+                if (state.m_nCurrent != 0)
+                    m_doc.MakeCurrent(0);
                 m_bListBusy = false;
                 return; // nothing before the first row
             }
-            state.m_nCurrent = state.m_nPlaying < 1 ? start - 1 : state.m_nPlaying - 1;
+            current = state.m_nPlaying < 1 ? start - 1 : state.m_nPlaying - 1;
         } else {
             const std::string playingPath = m_transport.PlayingPath();
             int found = -1;
@@ -221,12 +218,10 @@ void CPlayOrder::SelectPreviousInPlaylist()
                 }
                 // A path no longer in the list is dropped and the next older one is tried.
             }
-            state.m_nCurrent = found >= 0 ? found : RandomRow(0);
+            current = found >= 0 ? found : RandomRow(0);
         }
-        state.m_nCurrent = std::clamp(state.m_nCurrent, 0, count - 1);
-        state.SetSelected(first, false);
-        state.SetSelected(state.m_nCurrent, true);
-        emit m_doc.selectionChanged();
+        current = std::clamp(current, 0, count - 1);
+        m_doc.StepSelection(first, current);
     } else if (!random) {
         // Two or more rows selected and none above the playing one: the nearest selected row above
         // the cursor, else wrap to the bottom of the selection.
@@ -241,12 +236,12 @@ void CPlayOrder::SelectPreviousInPlaylist()
             const std::vector<int> rows = state.SelectedRows();
             row = rows.back();
         }
-        state.m_nCurrent = row;
+        current = row;
     } else {
-        state.m_nCurrent = RandomSelectedRow();
+        current = RandomSelectedRow();
     }
 
-    FocusCurrent();
+    m_doc.MakeCurrent(current);
     m_bListBusy = false;
     if (m_transport.IsPlaying())
         PlayWithoutHistory();
@@ -307,7 +302,7 @@ int CPlayOrder::RandomPlaylistRow(std::uint64_t counter)
     const int count = std::min(m_doc.EntryCount(), CPlaylistState::kMaxRows);
     if (count <= 0)
         return -1;
-    CPlaylistState &state = m_doc.State();
+    const CPlaylistState &state = m_doc.State();
     const int start = static_cast<int>(counter % static_cast<std::uint64_t>(count));
     const int dir = m_transport.HalfTick() ? -1 : +1;
     auto unplayed = [&](int row) { return state.m_aPlayed[row] == 0; };
@@ -315,10 +310,10 @@ int CPlayOrder::RandomPlaylistRow(std::uint64_t counter)
     if (row < 0)
         row = SearchRows(start, -dir, count, unplayed);
     if (row < 0) {
-        state.ClearPlayedFlags(); // every row has been played: a new pass begins
+        m_doc.ClearPlayedFlags(); // every row has been played: a new pass begins
         row = start;
     }
-    state.m_aPlayed[row] = 1;
+    m_doc.MarkPlayed(row);
     return row;
 }
 
@@ -466,7 +461,3 @@ bool CPlayOrder::IsPlayingCdRow(const ICdTrackList &list, int row) const
     return track != 0 && list.PlayingDrive() == list.DriveLetter() && list.TrackNumber(row) == track;
 }
 
-void CPlayOrder::FocusCurrent()
-{
-    emit m_doc.currentRowChanged(m_doc.State().m_nCurrent);
-}

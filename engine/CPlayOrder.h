@@ -99,7 +99,6 @@ private:
     // True when the press may be carried out; records its time then.
     bool SeekPressAllowed();
     bool IsPlayingCdRow(const ICdTrackList &list, int row) const;
-    void FocusCurrent();
 
     CPlayerDoc &m_doc;
     ITransport &m_transport;

@@ -186,10 +186,7 @@ bool CPlaybackEngine::AskToRemove(const char *text)
     const int row = doc.State().m_nCurrent;
     if (row < 0 || row >= doc.EntryCount())
         return false;
-    CPlaylistState &state = doc.State();
-    state.DeselectAll();
-    state.SetSelected(row, true);
-    doc.RemoveSelected(); // leaves the cursor on the row, or on the new last row
+    doc.RemoveRow(row); // leaves the cursor on the row, or on the new last row
     m_links.status->UpdateStatusText();
     if (doc.EntryCount() == 0)
         m_CurrentEntry = CPlaylistEntry();
@@ -350,13 +347,8 @@ void CPlaybackEngine::Play()
         m_nLevel = 0;
         m_links.meter->SetLevel(0);
 
-        CPlaylistState &state = doc.State();
-        state.m_nPlaying = state.m_nCurrent;
-        if (state.m_nPlaying >= 0 && state.m_nPlaying < CPlaylistState::kMaxRows)
-            state.m_aPlayed[static_cast<std::size_t>(state.m_nPlaying)] = 1;
-        state.SetSelected(state.m_nCurrent, true);
-        doc.SetNextIndex(state.m_nPlaying);
-        emit doc.selectionChanged();
+        doc.MarkPlaying(doc.State().m_nCurrent);
+        doc.SetNextIndex(doc.State().m_nPlaying);
         if (m_pPlayOrder)
             m_pPlayOrder->RecordPlayed(m_CurrentEntry.m_strPath);
     } else if (m_bPlaying) {
@@ -369,7 +361,7 @@ void CPlaybackEngine::StopPlayback()
     m_nFadeIn = 0;
     m_nFadeOut = 0;
     m_nModuleFade = 0;
-    m_links.doc->State().m_nPlaying = -1;
+    m_links.doc->MarkPlaying(-1);
     m_bPlaying = 0;
     m_nElapsedCounts = 0;
     m_nElapsedMs = 0;
@@ -385,7 +377,6 @@ void CPlaybackEngine::StopPlayback()
     BASS_Start();
     m_bPaused = 0;
     ResetDisplays();
-    emit m_links.doc->selectionChanged();
 }
 
 void CPlaybackEngine::TogglePause()
@@ -720,15 +711,8 @@ void CPlaybackEngine::TakeOverChangedRow()
     CPlayerDoc &doc = *m_links.doc;
     if (!doc.GetEntry(row, m_CurrentEntry))
         return;
-    CPlaylistState &state = doc.State();
-    state.DeselectAll();
-    state.SetSelected(row, true);
-    state.m_nCurrent = row;
-    state.m_nPlaying = row;
-    if (row < CPlaylistState::kMaxRows)
-        state.m_aPlayed[static_cast<std::size_t>(row)] = 1;
-    emit doc.selectionChanged();
-    emit doc.currentRowChanged(row);
+    doc.MarkPlaying(row);
+    doc.SelectOnly(row);
     if (m_pPlayOrder)
         m_pPlayOrder->RecordPlayed(m_CurrentEntry.m_strPath);
     m_OrderTimes.fill(0);

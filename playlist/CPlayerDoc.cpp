@@ -126,11 +126,60 @@ int CPlayerDoc::Renumber(int index, const std::vector<int> &newIndex)
     return newIndex[index];
 }
 
+// --- positional state -------------------------------------------------------------------------
+
 void CPlayerDoc::SelectOnly(int row)
 {
+    m_state.m_nCurrent = row;
     m_state.DeselectAll();
     m_state.SetSelected(row, true);
     emit selectionChanged();
+    emit currentRowChanged(row);
+}
+
+void CPlayerDoc::MakeCurrent(int row)
+{
+    m_state.m_nCurrent = row;
+    emit currentRowChanged(row);
+}
+
+void CPlayerDoc::StepSelection(int from, int to)
+{
+    m_state.m_nCurrent = to;
+    m_state.SetSelected(from, false);
+    m_state.SetSelected(to, true);
+    emit selectionChanged();
+}
+
+void CPlayerDoc::MarkPlaying(int row)
+{
+    m_state.m_nPlaying = row;
+    MarkPlayed(row);
+    m_state.SetSelected(row, true);
+    emit selectionChanged();
+}
+
+void CPlayerDoc::MarkPlayed(int row)
+{
+    if (row >= 0 && row < CPlaylistState::kMaxRows)
+        m_state.m_aPlayed[static_cast<std::size_t>(row)] = 1;
+}
+
+void CPlayerDoc::RemoveRow(int row)
+{
+    m_state.DeselectAll();
+    m_state.SetSelected(row, true);
+    RemoveSelected();
+}
+
+void CPlayerDoc::UserSelected(int row, bool selected)
+{
+    m_state.SetSelected(row, selected);
+}
+
+void CPlayerDoc::UserFocused(int row)
+{
+    m_state.m_nCurrent = row;
 }
 
 bool CPlayerDoc::AppendEntry(const CPlaylistEntry &entry)
@@ -250,7 +299,6 @@ void CPlayerDoc::RemoveSelected()
         emit playlistEmptied();
     } else {
         SelectOnly(m_state.m_nCurrent);
-        emit currentRowChanged(m_state.m_nCurrent);
     }
     ClearPlayedAndMarkPlaying();
     m_state.m_bBusy = false;
@@ -358,11 +406,9 @@ void CPlayerDoc::Sort(int column)
     const int newTracked = tracked >= 0 && tracked < count ? newIndex[tracked] : std::clamp(tracked, 0, count - 1);
     if (playing)
         m_state.m_nPlaying = newTracked;
-    m_state.m_nCurrent = newTracked;
     m_state.m_nSortColumn = column;
     m_state.m_bSortDescending = descending;
     SelectOnly(newTracked);
-    emit currentRowChanged(newTracked);
     ClearPlayedAndMarkPlaying();
 }
 
@@ -420,7 +466,6 @@ void CPlayerDoc::Refresh()
     m_state.m_nCurrent = current;
     if (kept > 0) {
         SelectOnly(current);
-        emit currentRowChanged(current);
     } else {
         emit selectionChanged();
         if (m_state.m_nPlaying < 0)
@@ -712,9 +757,7 @@ bool CPlayerDoc::OpenFromCommandLine(const std::string &path, bool isPlaylist, c
         m_bKeepUnreadFile = false;
         AppendEntry(entry);
         RebuildRows();
-        m_state.m_nCurrent = 0;
         SelectOnly(0);
-        emit currentRowChanged(0);
         emit playEntryRequested(0);
     }
     emit captionChanged();

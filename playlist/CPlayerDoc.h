@@ -193,8 +193,28 @@ public:
     void SetFileDialogs(IFileDialogs *dialogs) { m_pFileDialogs = dialogs; }
     void SetCdTrackPlayer(ICdTrackPlayer *player) { m_pCdTrackPlayer = player; }
 
-    CPlaylistState &State() { return m_state; }
+    // --- positional state (user-interface thread) -----------------------------------------------
+    // Read-only from outside; the operations below are its only writers, and each reports what it
+    // changed so the list control follows.
     const CPlaylistState &State() const { return m_state; }
+    // Selects `row` alone and makes it current: selectionChanged, then currentRowChanged(row).
+    void SelectOnly(int row);
+    // Makes `row` the current row: currentRowChanged(row).
+    void MakeCurrent(int row);
+    // Moves a single selection from row `from` to row `to`, which becomes current (rows outside the
+    // list are ignored): selectionChanged. The caller reports the current row with MakeCurrent.
+    void StepSelection(int from, int to);
+    // `row` now plays (-1: nothing plays); a playing row is selected and marked played in this pass
+    // of random play: selectionChanged.
+    void MarkPlaying(int row);
+    // Marks `row` played in this pass of random play; nothing shows it, so nothing is reported.
+    void MarkPlayed(int row);
+    // Removes the entry at `row` alone, whatever else is selected.
+    void RemoveRow(int row);
+    // The user's own selection and focus, written by the list control, which already shows them:
+    // nothing is reported.
+    void UserSelected(int row, bool selected);
+    void UserFocused(int row);
 
     static std::string LimitMessage();
 
@@ -221,7 +241,6 @@ signals:
 private:
     // Index that `index` gets after entries are renumbered by `newIndex` (-1 for removed ones).
     static int Renumber(int index, const std::vector<int> &newIndex);
-    void SelectOnly(int row);
     // Folder (absolute, trailing '/') and name of the current playlist from a file path.
     void SetPlaylistPath(const std::string &path);
 

@@ -1,8 +1,8 @@
 #pragma once
 // The positional state of the playlist: which row is current, which plays, how the list was last
 // sorted, which entries random play has already played, how many rows are shown and which rows are
-// selected. The document changes it as it renumbers entries; the list control shows it and writes the
-// user's selection and current row into it. m_nCurrent is the focused row (the one the next Play
+// selected. Only the document writes it (as it renumbers entries, and through its positional
+// operations for the engine, the play order and the list control). m_nCurrent is the focused row (the one the next Play
 // starts from).
 //
 // Threads: user-interface thread only.

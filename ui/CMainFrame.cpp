@@ -50,6 +50,7 @@ CMainFrame::CMainFrame(const Options &options, QWidget *parent)
     m_view = new CPlayerView(options.view, this);
     setCentralWidget(m_view);
     m_doc.SetFileDialogs(m_fileDialogs.get());
+    m_view->ListControl()->Editor().SetFileDialogs(m_fileDialogs.get());
 
     BuildMenus();
     BuildToolBar();
@@ -77,6 +78,7 @@ CMainFrame::CMainFrame(const Options &options, QWidget *parent)
 CMainFrame::~CMainFrame()
 {
     FreeKeyHook();
+    m_view->ListControl()->Editor().SetFileDialogs(nullptr);
     m_doc.SetFileDialogs(nullptr);
 }
 
@@ -439,11 +441,8 @@ void CMainFrame::AppendFile(const std::string &path)
     const int before = m_doc.EntryCount();
     if (m_doc.AddFiles({path}) == 0)
         return;
-    CPlaylistState &state = m_doc.State();
-    if (state.SelectedCount() == 0) {
-        state.m_nCurrent = before;
-        state.SetSelected(before, true);
-    }
+    if (m_doc.State().SelectedCount() == 0)
+        m_doc.SelectOnly(before);
     m_view->ListControl()->scrollToBottom();
 }
 

@@ -119,12 +119,7 @@ void CPlayerView::SelectRow(int row)
 {
     if (row < 0 || row >= m_doc.EntryCount())
         return;
-    CPlaylistState &state = m_doc.State();
-    state.m_nCurrent = row;
-    state.DeselectAll();
-    state.SetSelected(row, true);
-    emit m_doc.selectionChanged();
-    emit m_doc.currentRowChanged(row);
+    m_doc.SelectOnly(row);
 }
 
 bool CPlayerView::InitialUpdate(const CStartRequest &request)
@@ -134,7 +129,7 @@ bool CPlayerView::InitialUpdate(const CStartRequest &request)
     m_gapless.Refresh();
     if (!m_services.programFolder.empty() && m_decoder.LoadWmaPlugin(m_services.programFolder)) {
         m_bWmaAvailable = true;
-        m_displays->list->SetWmaAvailable(true);
+        m_displays->list->Editor().SetWmaAvailable(true);
         if (m_services.identifier)
             m_services.identifier->SetWmaBinding(&m_decoder.WmaBinding());
     }

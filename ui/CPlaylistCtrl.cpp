@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QContextMenuEvent>
-#include <QFileDialog>
 #include <QFontDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -18,8 +17,6 @@
 #include <QUrl>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 
 namespace {
 
@@ -61,7 +58,7 @@ private:
 
 CPlaylistCtrl::CPlaylistCtrl(CPlayerDoc &doc, CMessageBox &messageBox, QWidget *parent)
     : QTableView(parent), m_doc(doc), m_messageBox(messageBox), m_pModel(new CPlaylistModel(doc, this)),
-      m_folderAdder(doc)
+      m_editor(doc, messageBox)
 {
     setModel(m_pModel);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -97,7 +94,7 @@ CPlaylistCtrl::CPlaylistCtrl(CPlayerDoc &doc, CMessageBox &messageBox, QWidget *
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current, const QModelIndex &) {
                 if (!m_bSyncing && current.isValid())
-                    m_doc.State().m_nCurrent = current.row();
+                    m_doc.UserFocused(current.row());
             });
     connect(&doc, &CPlayerDoc::selectionChanged, this, &CPlaylistCtrl::SyncSelectionFromDoc);
     connect(&doc, &CPlayerDoc::currentRowChanged, this, &CPlaylistCtrl::FocusRow);
@@ -115,31 +112,6 @@ CPlaylistCtrl::CPlaylistCtrl(CPlayerDoc &doc, CMessageBox &messageBox, QWidget *
 }
 
 CPlaylistCtrl::~CPlaylistCtrl() = default;
-
-void CPlaylistCtrl::SetWmaAvailable(bool available)
-{
-    m_bWma = available;
-    m_folderAdder.SetWmaAvailable(available);
-}
-
-std::vector<std::pair<std::string, std::string>> CPlaylistCtrl::FileFilters(bool withWma)
-{
-    std::vector<std::pair<std::string, std::string>> filters;
-    filters.emplace_back("All supported music files", withWma
-                                                          ? "*.mod;*.s3m;*.xm;*.it;*.mp2;*.mp3;*.ogg;*.flac;*.asf;*.wma;*.wav"
-                                                          : "*.mod;*.s3m;*.xm;*.it;*.mp2;*.mp3;*.ogg;*.flac;*.wav");
-    filters.emplace_back("Sound/Noise/ProTracker modules (*.mod)", "*.mod");
-    filters.emplace_back("ScreamTracker 3 modules (*.s3m)", "*.s3m");
-    filters.emplace_back("FastTracker 2 modules (*.xm)", "*.xm");
-    filters.emplace_back("Impulse Tracker modules (*.it)", "*.it");
-    filters.emplace_back("MPEG audio files (*.mp2;*.mp3)", "*.mp2;*.mp3");
-    filters.emplace_back("Ogg Vorbis files (*.ogg)", "*.ogg");
-    filters.emplace_back("FLAC files (*.flac)", "*.flac");
-    if (withWma)
-        filters.emplace_back("Windows Media files (*.asf;*.wma)", "*.asf;*.wma");
-    filters.emplace_back("Wave files (*.wav)", "*.wav");
-    return filters;
-}
 
 // --- columns ------------------------------------------------------------------------------------
 
@@ -279,13 +251,12 @@ void CPlaylistCtrl::OnSelectionChanged(const QItemSelection &selected, const QIt
 {
     if (m_bSyncing)
         return;
-    CPlaylistState &state = m_doc.State();
     for (const QItemSelectionRange &range : deselected)
         for (int row = range.top(); row <= range.bottom(); ++row)
-            state.SetSelected(row, false);
+            m_doc.UserSelected(row, false);
     for (const QItemSelectionRange &range : selected)
         for (int row = range.top(); row <= range.bottom(); ++row)
-            state.SetSelected(row, true);
+            m_doc.UserSelected(row, true);
 }
 
 void CPlaylistCtrl::FocusRow(int row)
@@ -300,101 +271,38 @@ void CPlaylistCtrl::FocusRow(int row)
     scrollTo(index);
 }
 
-void CPlaylistCtrl::SelectOnlyAndFocus(int row)
-{
-    CPlaylistState &state = m_doc.State();
-    state.DeselectAll();
-    state.SetSelected(row, true);
-    state.m_nCurrent = row;
-    SyncSelectionFromDoc();
-    FocusRow(row);
-}
-
 // --- commands -----------------------------------------------------------------------------------
 
 void CPlaylistCtrl::AddFiles()
 {
-    QStringList filters;
-    for (const auto &[name, pattern] : FileFilters(m_bWma))
-        filters << QString::fromStdString(name + " (" + pattern + ")").replace(';', ' ');
-    const QStringList names = QFileDialog::getOpenFileNames(this, QStringLiteral("Add File(s)"),
-                                                            QString::fromStdString(m_doc.lastdir), filters.join(";;"));
-    if (names.isEmpty())
-        return;
-    std::vector<std::string> paths;
-    for (const QString &name : names)
-        paths.push_back(name.toStdString());
-    AddChosenFiles(paths);
-}
-
-void CPlaylistCtrl::AddChosenFiles(const std::vector<std::string> &paths)
-{
+    const std::vector<std::string> paths = m_editor.AskForFiles();
     if (paths.empty())
         return;
     viewport()->update();
-    const std::size_t slash = paths.front().rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string("./") : paths.front().substr(0, slash + 1);
-    if (folder != m_doc.lastdir)
-        m_doc.lastdir = folder;
     WaitCursor wait;
-    m_doc.AddFiles(paths);
-    const int count = m_doc.EntryCount();
-    if (m_doc.State().SelectedCount() == 0 && count > 0) {
-        SelectOnlyAndFocus(count - 1);
-        if (m_doc.State().m_nPlaying < 0)
-            emit currentEntryChosen(count - 1);
-    }
-    m_doc.ClearPlayedAndMarkPlaying();
+    const int chosen = m_editor.AddChosenFiles(paths);
+    if (chosen >= 0)
+        emit currentEntryChosen(chosen);
 }
 
 void CPlaylistCtrl::AddFolder()
 {
-    const QString folder = QFileDialog::getExistingDirectory(
-        this, QStringLiteral("Choose a folder to add to the current playlist:"), QString::fromStdString(m_doc.browsedir));
-    if (!folder.isEmpty())
-        AddChosenFolder(folder.toStdString());
-}
-
-void CPlaylistCtrl::AddChosenFolder(const std::string &folder)
-{
+    const std::string folder = m_editor.AskForFolder();
+    if (folder.empty())
+        return;
     viewport()->update();
     WaitCursor wait;
-    m_folderAdder.AddFolder(folder);
-    if (m_doc.State().SelectedCount() == 0 && m_doc.EntryCount() > 0) {
-        SelectOnlyAndFocus(0);
-        if (m_doc.State().m_nPlaying < 0)
-            emit currentEntryChosen(0);
-    }
-    m_doc.ClearPlayedAndMarkPlaying();
-    m_doc.browsedir = folder;
+    const int chosen = m_editor.AddChosenFolder(folder);
+    if (chosen >= 0)
+        emit currentEntryChosen(chosen);
 }
 
 void CPlaylistCtrl::DropPaths(const std::vector<std::string> &paths)
 {
-    if (paths.empty())
-        return;
     WaitCursor wait;
-    if (m_doc.DropPlaylistFile(paths))
-        return;
-    const bool wasEmpty = m_doc.EntryCount() == 0;
-    for (const std::string &path : paths) {
-        std::error_code ec;
-        if (std::filesystem::is_directory(path, ec)) {
-            m_folderAdder.AddFolder(path);
-            continue;
-        }
-        if (m_doc.EntryCount() >= CPlayerDoc::kMaxPlaylistEntries) {
-            m_messageBox.Show(CPlayerDoc::LimitMessage(), CMessageBox::kOk);
-            break;
-        }
-        m_doc.AddFiles({path});
-    }
-    if (wasEmpty && m_doc.EntryCount() > 0) {
-        SelectOnlyAndFocus(0);
-        if (m_doc.State().m_nPlaying < 0)
-            emit currentEntryChosen(0);
-    }
-    m_doc.ClearPlayedAndMarkPlaying();
+    const int chosen = m_editor.DropPaths(paths);
+    if (chosen >= 0)
+        emit currentEntryChosen(chosen);
 }
 
 void CPlaylistCtrl::RemoveSelected()
@@ -418,19 +326,16 @@ void CPlaylistCtrl::ShowFileInformation(int row)
 {
     if (row < 0 || row >= m_doc.EntryCount())
         return;
-    std::ifstream file(m_doc.EntryAt(row).m_strPath, std::ios::binary);
-    if (file.is_open()) {
+    switch (m_editor.CheckFileOrOfferRemoval(row)) {
+    case CPlaylistEditor::FileCheck::Opens:
         emit fileInfoRequested(row);
-        return;
+        break;
+    case CPlaylistEditor::FileCheck::Removed:
+        m_nContextRow = std::min(row, m_doc.EntryCount() - 1);
+        break;
+    case CPlaylistEditor::FileCheck::Kept:
+        break;
     }
-    if (m_messageBox.Show("File not found.\nRemove from playlist?  ", CMessageBox::kYesNo, CMessageBox::kIconQuestion) !=
-        CMessageBox::kAnswerYes)
-        return;
-    CPlaylistState &state = m_doc.State();
-    state.DeselectAll();
-    state.SetSelected(row, true);
-    m_doc.RemoveSelected();
-    m_nContextRow = std::min(row, m_doc.EntryCount() - 1);
 }
 
 void CPlaylistCtrl::RefreshRow(int row)
@@ -519,10 +424,9 @@ void CPlaylistCtrl::mousePressEvent(QMouseEvent *event)
     if (event->button() == Qt::RightButton) {
         if (row >= 0) {
             if (!m_doc.State().IsSelected(row))
-                SelectOnlyAndFocus(row);
+                m_doc.SelectOnly(row);
             else
-                FocusRow(row);
-            m_doc.State().m_nCurrent = row;
+                m_doc.MakeCurrent(row);
         }
         m_nContextRow = row;
         event->accept();
@@ -571,7 +475,7 @@ void CPlaylistCtrl::mouseDoubleClickEvent(QMouseEvent *event)
 {
     const int row = rowAt(static_cast<int>(event->position().y()));
     if (event->button() == Qt::LeftButton && row >= 0) {
-        m_doc.State().m_nCurrent = row;
+        m_doc.UserFocused(row);
         emit playRequested(row);
         event->accept();
         return;

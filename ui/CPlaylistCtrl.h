@@ -1,22 +1,21 @@
 #pragma once
 // The playlist list control: a table view over CPlaylistModel that shows the document's rows with the
 // chosen columns, keeps the view's selection and focus in step with the document's positional state,
-// and carries out the user's editing: adding files and folders, drops from the file manager
-// (files, folders, or a playlist that replaces the list), removing, moving rows by dragging (with a
-// 50 ms auto-scroll outside the rows), sorting by a header click (a second click reverses),
-// showing and hiding columns, font and colours, and the key and context-menu commands.
+// and offers the user's editing: adding files and folders and drops from the file manager (the
+// rules are CPlaylistEditor's), removing, moving rows by dragging (with a 50 ms auto-scroll outside
+// the rows), sorting by a header click (a second click reverses), showing and hiding columns, font
+// and colours, and the key and context-menu commands.
 //
 // Rows have one fixed height and no per-row widgets, so 10000 rows scroll and sort at once.
 // Threads: user-interface thread only.
 
-#include "playlist/CFolderAdder.h"
+#include "playlist/CPlaylistEditor.h"
 
 #include <QPoint>
 #include <QTableView>
 #include <QTimer>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 class CMessageBox;
@@ -35,11 +34,7 @@ public:
     ~CPlaylistCtrl() override;
 
     CPlaylistModel &Model() { return *m_pModel; }
-
-    // With the Windows Media decoder the folder scan and the file dialog also take .asf and .wma.
-    void SetWmaAvailable(bool available);
-    // "All supported music files" and one filter per format: (name, pattern) pairs.
-    static std::vector<std::pair<std::string, std::string>> FileFilters(bool withWma);
+    CPlaylistEditor &Editor() { return m_editor; }
 
     // Column layout from the settings (ids in order, widths), and back into them.
     void ApplyColumnLayout();
@@ -52,9 +47,7 @@ public:
     // Settings-derived font (vplfont, vplsize points, vplbold, vplitalic) and colours (vplcolour, vplback).
     void ApplyFontAndColours();
 
-    // The parts of the commands after their dialogs, for callers that already hold the answer.
-    void AddChosenFiles(const std::vector<std::string> &paths);
-    void AddChosenFolder(const std::string &folder);
+    // Files dropped from the file manager (the drop event's paths).
     void DropPaths(const std::vector<std::string> &paths);
     // File information for `row`: a file that cannot be opened is offered for removal, else
     // fileInfoRequested(row) asks for the dialog of its type.
@@ -107,7 +100,6 @@ private:
     void SyncSelectionFromDoc();
     void OnSelectionChanged(const QItemSelection &selected, const QItemSelection &deselected);
     void FocusRow(int row);
-    void SelectOnlyAndFocus(int row);
     void OnAutoScroll();
     void ShowColumn(int column);
     void HideColumn(int column);
@@ -115,8 +107,7 @@ private:
     CPlayerDoc &m_doc;
     CMessageBox &m_messageBox;
     CPlaylistModel *m_pModel = nullptr;
-    CFolderAdder m_folderAdder;
-    bool m_bWma = false;
+    CPlaylistEditor m_editor;
     bool m_bSyncing = false;
 
     bool m_bDragging = false;

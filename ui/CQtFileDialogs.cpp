@@ -1,6 +1,7 @@
 #include "ui/CQtFileDialogs.h"
 
 #include <QFileDialog>
+#include <QStringList>
 
 namespace {
 
@@ -38,4 +39,24 @@ std::string CQtFileDialogs::SavePlaylistFile(const std::string &folder, const st
     dialog.setDefaultSuffix(QStringLiteral("vpl"));
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     return Chosen(dialog);
+}
+
+std::vector<std::string> CQtFileDialogs::OpenMusicFiles(const std::string &folder, const Filters &filters)
+{
+    QStringList names;
+    for (const auto &[name, pattern] : filters)
+        names << QString::fromStdString(name + " (" + pattern + ")").replace(';', ' ');
+    const QStringList chosen = QFileDialog::getOpenFileNames(m_pParent, QStringLiteral("Add File(s)"),
+                                                             QString::fromStdString(folder), names.join(";;"));
+    std::vector<std::string> paths;
+    for (const QString &path : chosen)
+        paths.push_back(path.toStdString());
+    return paths;
+}
+
+std::string CQtFileDialogs::ChooseFolder(const std::string &folder)
+{
+    return QFileDialog::getExistingDirectory(m_pParent, QStringLiteral("Choose a folder to add to the current playlist:"),
+                                             QString::fromStdString(folder))
+        .toStdString();
 }

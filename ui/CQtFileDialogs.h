@@ -1,6 +1,6 @@
 #pragma once
-// The Qt file dialogs for opening and saving playlists (see core/IFileDialogs.h for the titles,
-// filters and rules). Qt's dialogs never change the process's working folder.
+// The Qt file dialogs for playlists, music files and folders (see core/IFileDialogs.h for the
+// titles, filters and rules). Qt's dialogs never change the process's working folder.
 //
 // Threads: user-interface thread only.
 
@@ -15,6 +15,8 @@ public:
 
     std::string OpenPlaylistFile(const std::string &folder, const std::string &name) override;
     std::string SavePlaylistFile(const std::string &folder, const std::string &name) override;
+    std::vector<std::string> OpenMusicFiles(const std::string &folder, const Filters &filters) override;
+    std::string ChooseFolder(const std::string &folder) override;
 
 private:
     QWidget *m_pParent;

@@ -26,7 +26,7 @@ TEST_F(PlayOrderNextTest, RandomPlayPlaysEveryRowOncePerPassThenStartsOver)
         m_transport.m_bCounterRuns = true;
         m_transport.m_bHalfTick = c.halfTick;
 
-        m_doc.State().SetSelected(0, true);
+        m_doc.UserSelected(0, true);
         m_transport.Play(); // the first track of the first pass: row 0
         for (int pass = 0; pass < 3; ++pass) {
             for (int k = (pass == 0 ? 1 : 0); k < 5; ++k) {
@@ -70,9 +70,9 @@ TEST_F(PlayOrderNextTest, RandomRowSearchesFromTheCounterRowInTheHalfTickDirecti
     Fill(10);
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        State().ClearPlayedFlags();
+        m_doc.ClearPlayedFlags();
         for (int row : c.played)
-            State().m_aPlayed[row] = 1;
+            m_doc.MarkPlayed(row);
         m_transport.m_nCounter = c.counter;
         m_transport.m_bHalfTick = c.halfTick;
         EXPECT_EQ(m_order.RandomRow(0), c.expected);
@@ -91,10 +91,10 @@ TEST_F(PlayOrderNextTest, RandomRowSearchesFromTheCounterRowInTheHalfTickDirecti
 TEST_F(PlayOrderNextTest, RandomRowStartsANewPassAtTheCounterRowWhenAllArePlayed)
 {
     Fill(4);
-    State().m_aPlayed.fill(0);
+    m_doc.ClearPlayedFlags();
     for (int row = 0; row < 4; ++row)
-        State().m_aPlayed[row] = 1;
-    State().m_aPlayed[7] = 1; // beyond the list: cleared with the rest
+        m_doc.MarkPlayed(row);
+    m_doc.MarkPlayed(7); // beyond the list: cleared with the rest
     m_transport.m_nCounter = 10;
     EXPECT_EQ(m_order.RandomRow(0), 2);
     EXPECT_EQ(PlayedFlagCount(10), 1);
@@ -128,8 +128,8 @@ TEST_F(PlayOrderNextTest, ThreeSelectedRowsPlayInListOrderAndStopAfterTheLastUnl
         ResetPlayback();
         m_doc.SetRepeatList(repeatList);
         for (int row : {2, 5, 7})
-            m_doc.State().SetSelected(row, true);
-        m_doc.State().m_nCurrent = 2;
+            m_doc.UserSelected(row, true);
+        m_doc.UserFocused(2);
         m_transport.Play();
 
         // The engine's end-of-channel rule, eight times at most.
@@ -155,7 +155,7 @@ TEST_F(PlayOrderNextTest, SelectedSubsetWhileStoppedMovesOnFromTheCursor)
 {
     Fill(10);
     SelectOnly({2, 5, 7});
-    State().m_nCurrent = 5;
+    m_doc.UserFocused(5);
     m_order.NextTrack();
     EXPECT_EQ(State().m_nCurrent, 7);
     EXPECT_EQ(m_transport.m_nPlayCalls, 0);
@@ -168,7 +168,7 @@ TEST_F(PlayOrderNextTest, RandomAmongSelectedRowsNeverRepeatsThePlayingRow)
     Fill(10);
     m_doc.random = 1;
     SelectOnly({1, 4, 8});
-    State().m_nCurrent = 4;
+    m_doc.UserFocused(4);
     m_transport.Play();
     // The counter picks k = counter % 3 among rows 1, 4, 8. A pick of the playing row takes the next
     // selected row instead, wrapping from the last to the first.
@@ -214,12 +214,12 @@ TEST_F(PlayOrderNextTest, SingleRowCasesMoveTheCursorAsTheListAndPlaybackSay)
         SCOPED_TRACE(c.name);
         m_doc.SetRepeatList(c.repeatList);
         m_transport.m_bPlaying = c.playingRow >= 0;
-        State().m_nPlaying = c.playingRow;
+        m_doc.MarkPlaying(c.playingRow);
         m_transport.m_strPath = c.playingPath.empty() && c.playingRow >= 0 ? PathOf(c.playingRow) : c.playingPath;
-        State().DeselectAll();
+        DeselectAll(m_doc);
         if (c.selected >= 0)
-            State().SetSelected(c.selected, true);
-        State().m_nCurrent = c.cursor;
+            m_doc.UserSelected(c.selected, true);
+        m_doc.UserFocused(c.cursor);
         EXPECT_EQ(m_order.SelectNext(), c.expectedResult);
         EXPECT_EQ(State().m_nCurrent, c.expectedCursor);
         EXPECT_EQ(SelectedRows(), std::vector<int>{c.expectedCursor});
@@ -231,7 +231,7 @@ TEST_F(PlayOrderNextTest, NextTrackPlaysOnlyWhileSomethingPlays)
 {
     Fill(5);
     SelectOnly({1});
-    State().m_nCurrent = 1;
+    m_doc.UserFocused(1);
     m_order.NextTrack();
     EXPECT_EQ(State().m_nCurrent, 2);
     EXPECT_EQ(m_transport.m_nPlayCalls, 0);
@@ -252,7 +252,7 @@ TEST_F(PlayOrderNextTest, SelectionChangesAreMarkedBusyAndTheNewRowIsFocused)
 {
     Fill(5);
     SelectOnly({1});
-    State().m_nCurrent = 1;
+    m_doc.UserFocused(1);
     std::vector<bool> busyAtSelection;
     std::vector<int> focused;
     QObject::connect(&m_doc, &CPlayerDoc::selectionChanged, [&] { busyAtSelection.push_back(m_order.ListBusy()); });

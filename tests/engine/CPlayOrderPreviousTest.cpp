@@ -46,8 +46,8 @@ TEST_F(PlayOrderPreviousTest, ListOrderGoesOneRowUpAndPlaysOnlyWhilePlaying)
         }
         SelectOnly({});
         for (int row : c.selected)
-            State().SetSelected(row, true);
-        State().m_nCurrent = c.cursor;
+            m_doc.UserSelected(row, true);
+        m_doc.UserFocused(c.cursor);
         const int playsBefore = m_transport.m_nPlayCalls;
         const std::vector<std::string> historyBefore = History();
 
@@ -89,8 +89,8 @@ TEST_F(PlayOrderPreviousTest, SelectedRowsGoUpWithinTheSelectionAndWrapToItsBott
             m_transport.StopPlayback();
         SelectOnly({});
         for (int row : c.selected)
-            State().SetSelected(row, true);
-        State().m_nCurrent = c.cursor;
+            m_doc.UserSelected(row, true);
+        m_doc.UserFocused(c.cursor);
         m_order.SelectPrevious();
         EXPECT_EQ(State().m_nCurrent, c.expectedCursor);
         EXPECT_EQ(SelectedRows(), c.selected);

@@ -163,7 +163,7 @@ TEST(PlaybackEngineOpen, EachKindOfFileOpensItsChannelKind)
                              {kTypeOgg, false, true},  {kTypeXm, true, false}};
     for (int row = 0; row < 5; ++row) {
         SCOPED_TRACE(files[static_cast<std::size_t>(row)]);
-        rig.doc.State().m_nCurrent = row;
+        rig.doc.UserFocused(row);
         rig.engine->Play();
         ASSERT_TRUE(rig.engine->IsPlaying());
         EXPECT_EQ(rig.engine->CurrentEntry().m_nType, expect[row].type);
@@ -242,7 +242,7 @@ TEST(PlaybackEngineOpen, MissingFileOffersRemovalAndKeepsTheCursorOnTheRow)
         const std::string kept = gone + ".kept";
         std::filesystem::rename(gone, kept);
         rig.messageBox.answer = c.answer;
-        rig.doc.State().m_nCurrent = c.row;
+        rig.doc.UserFocused(c.row);
         rig.engine->Play();
         std::filesystem::rename(kept, gone);
         ASSERT_EQ(rig.messageBox.texts.size(), 1u);
@@ -311,7 +311,7 @@ TEST(PlaybackEngineTransport, PlayWhilePausedResumesTheSameEntryWhereItWas)
     rig.Ticks(25);
     EXPECT_EQ(BASS_ChannelGetPosition(stream), before) << "nothing advances while paused";
     const unsigned elapsed = rig.engine->ElapsedMs();
-    rig.doc.State().m_nCurrent = 1; // the cursor moved meanwhile: Play still resumes
+    rig.doc.UserFocused(1); // the cursor moved meanwhile: Play still resumes
     rig.engine->Play();
     EXPECT_FALSE(rig.engine->IsPaused());
     EXPECT_EQ(rig.engine->StreamHandle(), stream);

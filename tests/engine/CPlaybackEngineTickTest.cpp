@@ -215,7 +215,7 @@ TEST(PlaybackEngineTick, StreamSeeksSetTheElapsedTime)
     ASSERT_EQ(rig.Add({wav, mp3, flac}), 3);
     for (int row = 0; row < 3; ++row) {
         SCOPED_TRACE(row);
-        rig.doc.State().m_nCurrent = row;
+        rig.doc.UserFocused(row);
         rig.engine->Play();
         rig.Ticks(10);
         const HSTREAM before = rig.engine->StreamHandle();

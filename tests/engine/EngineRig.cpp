@@ -38,10 +38,10 @@ bool ReaderIdentifier::Identify(const std::string &path, CPlaylistEntry &entry)
 bool FakePlayOrder::SelectNext()
 {
     ++selectNextCalls;
-    CPlaylistState &state = m_doc.State();
-    if (!answerNext || state.m_nCurrent + 1 >= m_doc.EntryCount())
+    const int current = m_doc.State().m_nCurrent;
+    if (!answerNext || current + 1 >= m_doc.EntryCount())
         return false;
-    ++state.m_nCurrent;
+    m_doc.UserFocused(current + 1);
     return true;
 }
 

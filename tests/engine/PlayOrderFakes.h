@@ -86,14 +86,11 @@ public:
                 m_pOrder->RecordPlayed(std::to_string(m_pCd->m_playingTrack));
             return;
         }
-        CPlaylistState &state = m_pDoc->State();
-        const int row = state.m_nCurrent;
+        const int row = m_pDoc->State().m_nCurrent;
         if (row < 0 || row >= m_pDoc->EntryCount())
             return;
         const CPlaylistEntry &entry = m_pDoc->EntryAt(row);
-        state.m_nPlaying = row;
-        state.m_aPlayed[row] = 1;
-        state.SetSelected(row, true);
+        m_pDoc->MarkPlaying(row);
         Start(entry.m_strPath, entry.m_nDuration, row);
         if (m_pOrder)
             m_pOrder->RecordPlayed(entry.m_strPath);
@@ -104,7 +101,7 @@ public:
         ++m_nStopCalls;
         m_bPlaying = false;
         if (m_pDoc)
-            m_pDoc->State().m_nPlaying = -1;
+            m_pDoc->MarkPlaying(-1);
         if (m_pOrder)
             m_pOrder->ClearStopAfterEntry();
     }
@@ -198,20 +195,20 @@ public:
         ASSERT_EQ(m_doc.AddFiles(paths), n);
     }
 
-    CPlaylistState &State() { return m_doc.State(); }
+    const CPlaylistState &State() const { return m_doc.State(); }
 
     void SelectOnly(std::initializer_list<int> rows)
     {
-        State().DeselectAll();
+        DeselectAll(m_doc);
         for (int row : rows)
-            State().SetSelected(row, true);
+            m_doc.UserSelected(row, true);
     }
 
     // Puts the cursor on `row`, selects only it and starts it as the engine would.
     void PlayRow(int row)
     {
         SelectOnly({row});
-        State().m_nCurrent = row;
+        m_doc.UserFocused(row);
         m_transport.Play();
         ASSERT_TRUE(m_transport.IsPlaying());
         ASSERT_EQ(State().m_nPlaying, row);
@@ -224,9 +221,9 @@ public:
         m_transport.m_nPlayCalls = m_transport.m_nStopCalls = 0;
         m_transport.m_playedRows.clear();
         m_transport.m_seeks.clear();
-        State().DeselectAll();
-        State().ClearPlayedFlags();
-        State().m_nCurrent = 0;
+        DeselectAll(m_doc);
+        m_doc.ClearPlayedFlags();
+        m_doc.UserFocused(0);
     }
 
     // What the engine does when a channel ends: stop after this entry, repeat it, or go on.

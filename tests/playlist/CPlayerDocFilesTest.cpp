@@ -1,8 +1,8 @@
 #include "playlist/CPlayerDoc.h"
 #include "playlist/CPlaylistFile.h"
 #include "playlist/ICdTrackPlayer.h"
-#include "core/IFileDialogs.h"
 #include "tests/playlist/PlaylistFakes.h"
+#include "tests/support/FakeFileDialogs.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -14,29 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class FakeDialogs : public IFileDialogs {
-public:
-    explicit FakeDialogs(const CPlayerDoc &doc) : m_doc(doc) {}
-    std::string OpenPlaylistFile(const std::string &folder, const std::string &name) override
-    {
-        return Answer("open", folder, name);
-    }
-    std::string SavePlaylistFile(const std::string &folder, const std::string &name) override
-    {
-        return Answer("save", folder, name);
-    }
-    std::string Answer(const std::string &kind, const std::string &folder, const std::string &name)
-    {
-        m_calls.push_back(kind + " " + folder + " " + name);
-        m_modalWhileUp = m_doc.m_bModalOpen;
-        return m_answer;
-    }
-    const CPlayerDoc &m_doc;
-    std::string m_answer;
-    std::vector<std::string> m_calls;
-    bool m_modalWhileUp = false;
-};
-
 class FakeCdPlayer : public ICdTrackPlayer {
 public:
     void PlayCdTrack(char driveLetter, int track) override { m_calls.push_back(std::string(1, driveLetter) + std::to_string(track)); }
@@ -45,10 +22,11 @@ public:
 
 class PlayerDocFilesTest : public testing::Test {
 public:
-    PlayerDocFilesTest() : m_doc(m_identifier, m_messages), m_rows(m_doc), m_dialogs(m_doc)
+    PlayerDocFilesTest() : m_doc(m_identifier, m_messages), m_rows(m_doc)
     {
         m_doc.SetDataFolder(m_data.path().string());
         m_doc.SetFileDialogs(&m_dialogs);
+        m_dialogs.m_onShow = [this] { m_modalWhileUp = m_doc.m_bModalOpen; };
         m_doc.SetCdTrackPlayer(&m_cd);
         QObject::connect(&m_doc, &CPlayerDoc::playEntryRequested, [this](int index) { m_played.push_back(index); });
         QObject::connect(&m_doc, &CPlayerDoc::captionChanged, [this]() { ++m_captions; });
@@ -102,7 +80,8 @@ public:
     FakeMessageBox m_messages;
     CPlayerDoc m_doc;
     RowRecorder m_rows;
-    FakeDialogs m_dialogs;
+    FakeFileDialogs m_dialogs;
+    bool m_modalWhileUp = false;
     FakeCdPlayer m_cd;
     std::vector<int> m_played;
     int m_captions = 0;
@@ -175,7 +154,7 @@ TEST_F(PlayerDocFilesTest, OpenSavesTheOldListAndLoadsTheNewOne)
     m_dialogs.m_answer = m_dir.file("second.vpl");
     m_doc.OnOpenPlaylist();
     EXPECT_EQ(m_dialogs.m_calls, std::vector<std::string>{"open " + m_dir.path().string() + "/ first.vpl"});
-    EXPECT_TRUE(m_dialogs.m_modalWhileUp);
+    EXPECT_TRUE(m_modalWhileUp);
     EXPECT_FALSE(m_doc.m_bModalOpen);
     EXPECT_EQ(PathsIn(m_dir.file("first.vpl")), (std::vector<std::string>{m_dir.file("a.mp3"), m_dir.file("b.mp3")}));
     EXPECT_EQ(Paths(), std::vector<std::string>{c});
@@ -211,7 +190,7 @@ TEST_F(PlayerDocFilesTest, SaveCommands)
     m_dialogs.m_answer = m_dir.file("mine.vpl");
     m_doc.OnSavePlaylist();
     ASSERT_EQ(m_dialogs.m_calls.size(), 1u);
-    EXPECT_TRUE(m_dialogs.m_modalWhileUp);
+    EXPECT_TRUE(m_modalWhileUp);
     EXPECT_EQ(m_doc.m_strPlaylistName, "mine.vpl");
     EXPECT_EQ(PathsIn(m_dir.file("mine.vpl")), std::vector<std::string>{m_dir.file("a.mp3")});
 

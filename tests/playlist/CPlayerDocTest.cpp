@@ -47,9 +47,9 @@ public:
 
     void Select(std::initializer_list<int> rows)
     {
-        m_doc.State().DeselectAll();
+        DeselectAll(m_doc);
         for (int row : rows)
-            m_doc.State().SetSelected(row, true);
+            m_doc.UserSelected(row, true);
     }
 
     // The invariants every operation keeps: rows shown = entries, the view's rows follow the signals,
@@ -167,7 +167,7 @@ TEST_F(PlayerDocTest, PlayingAndNextUpFollowTheirEntries)
         m_doc.Clear();
         m_rows.m_rows.clear();
         AddNumbered(10);
-        m_doc.State().m_nPlaying = 4;
+        m_doc.MarkPlaying(4);
         m_doc.SetNextIndex(5);
         m_doc.ClearPlayedAndMarkPlaying();
         c.run(*this);
@@ -182,7 +182,7 @@ TEST_F(PlayerDocTest, PlayingAndNextUpFollowTheirEntries)
 TEST_F(PlayerDocTest, RemovingThePlayingEntryLeavesNothingPlaying)
 {
     AddNumbered(6);
-    m_doc.State().m_nPlaying = 3;
+    m_doc.MarkPlaying(3);
     m_doc.SetNextIndex(3);
     Select({1, 3});
     m_doc.RemoveSelected();
@@ -213,7 +213,7 @@ TEST_F(PlayerDocTest, RemoveReportsRangesBottomUpAndPicksTheCurrentRow)
     EXPECT_EQ(m_rows.m_nEmptied, 0);
 
     // Nothing selected: nothing happens.
-    m_doc.State().DeselectAll();
+    DeselectAll(m_doc);
     m_rows.m_removed.clear();
     m_doc.RemoveSelected();
     EXPECT_TRUE(m_rows.m_removed.empty());
@@ -249,9 +249,9 @@ TEST_F(PlayerDocTest, MovedBlocksKeepTheirOrderAndLandBesideTheDropRow)
         m_doc.Clear();
         m_rows.m_rows.clear();
         AddNumbered(10);
-        m_doc.State().DeselectAll();
+        DeselectAll(m_doc);
         for (int row : c.selected)
-            m_doc.State().SetSelected(row, true);
+            m_doc.UserSelected(row, true);
         m_doc.MoveSelected(c.target);
         EXPECT_EQ(Paths(), c.expected);
         EXPECT_EQ(m_doc.State().m_nCurrent, c.focused);
@@ -330,7 +330,7 @@ TEST_F(PlayerDocTest, ClearSavesOnlyAListWithEntries)
     EXPECT_EQ(saves, 0);
 
     AddNumbered(3);
-    m_doc.State().m_nPlaying = 1;
+    m_doc.MarkPlaying(1);
     m_doc.SetNextIndex(2);
     result = false; // a failed save does not stop the clearing
     m_doc.Clear();
@@ -388,8 +388,8 @@ TEST_F(PlayerDocTest, RefreshRereadsEntriesKeepsModuleLoopsAndDropsLostFiles)
     m_identifier.AddFile("/d.mp3", kTypeMpeg);
     m_doc.AddFiles({"/a.it", "/b.mp3", "/c.xm", "/d.mp3"});
     // Loop flags found while playing, which a fresh read of the file does not know.
-    CPlaylistState &state = m_doc.State();
-    state.m_nPlaying = 2;
+    const CPlaylistState &state = m_doc.State();
+    m_doc.MarkPlaying(2);
     {
         std::vector<CPlaylistEntry> entries;
         for (int i = 0; i < 4; ++i)
@@ -400,7 +400,7 @@ TEST_F(PlayerDocTest, RefreshRereadsEntriesKeepsModuleLoopsAndDropsLostFiles)
         for (const CPlaylistEntry &e : entries)
             m_doc.AppendEntry(e);
         m_doc.RebuildRows();
-        state.m_nPlaying = 2;
+        m_doc.MarkPlaying(2);
     }
     // The files changed on disk: new titles, b.mp3 is gone, d.mp3 now claims to loop.
     m_identifier.m_files["/a.it"].m_strTitle = "new a";
@@ -460,8 +460,8 @@ TEST_F(PlayerDocTest, RenumberingClearsRandomPlayMarks)
     AddNumbered(6);
     auto markSome = [this]() {
         for (int i = 0; i < 6; ++i)
-            m_doc.State().m_aPlayed[i] = 1;
-        m_doc.State().m_nPlaying = 2;
+            m_doc.MarkPlayed(i);
+        m_doc.MarkPlaying(2);
     };
     markSome();
     m_doc.Sort(kColumnDuration);
@@ -477,7 +477,7 @@ TEST_F(PlayerDocTest, RenumberingClearsRandomPlayMarks)
     markSome();
     m_doc.Refresh();
     ExpectConsistent();
-    m_doc.State().m_nPlaying = -1;
+    m_doc.MarkPlaying(-1);
     m_doc.ClearPlayedAndMarkPlaying();
     ExpectConsistent();
 }
@@ -506,20 +506,20 @@ TEST_F(PlayerDocTest, RandomEditsKeepRowsAndMarksInStep)
             }
             m_doc.AddFiles(paths);
         } else if (op == 1) {
-            m_doc.State().DeselectAll();
+            DeselectAll(m_doc);
             for (int row = 0; row < count; ++row)
-                m_doc.State().SetSelected(row, random() % 3 == 0);
+                m_doc.UserSelected(row, random() % 3 == 0);
             playingRemoved = playing >= 0 && m_doc.State().IsSelected(playing);
             m_doc.RemoveSelected();
         } else if (op == 2) {
-            m_doc.State().DeselectAll();
+            DeselectAll(m_doc);
             for (int row = 0; row < count; ++row)
-                m_doc.State().SetSelected(row, random() % 4 == 0);
+                m_doc.UserSelected(row, random() % 4 == 0);
             m_doc.MoveSelected(static_cast<int>(random() % count));
         } else if (op == 3) {
             m_doc.Sort(1 + static_cast<int>(random() % 13));
         } else if (op == 4) {
-            m_doc.State().m_nPlaying = static_cast<int>(random() % count);
+            m_doc.MarkPlaying(static_cast<int>(random() % count));
             m_doc.ClearPlayedAndMarkPlaying();
             continue;
         } else {

@@ -71,22 +71,22 @@ TEST(CPlayerDocThreads, GaplessReaderSeesWholeEntriesWhileTheListIsEdited)
         doc.AddFiles(batch);
         const int count = doc.TotalCount();
         doc.SetNextIndex(static_cast<int>(random() % count));
-        doc.State().m_nPlaying = static_cast<int>(random() % count);
+        doc.MarkPlaying(static_cast<int>(random() % count));
 
         switch (round % 5) {
         case 0:
             doc.Sort(1 + static_cast<int>(random() % 13));
             break;
         case 1:
-            doc.State().DeselectAll();
+            DeselectAll(doc);
             for (int row = 0; row < count; ++row)
-                doc.State().SetSelected(row, random() % 3 == 0);
+                doc.UserSelected(row, random() % 3 == 0);
             doc.RemoveSelected();
             break;
         case 2:
-            doc.State().DeselectAll();
+            DeselectAll(doc);
             for (int row = 0; row < count; ++row)
-                doc.State().SetSelected(row, random() % 5 == 0);
+                doc.UserSelected(row, random() % 5 == 0);
             doc.MoveSelected(static_cast<int>(random() % count));
             break;
         case 3:

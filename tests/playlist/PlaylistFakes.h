@@ -13,6 +13,13 @@
 #include <string>
 #include <vector>
 
+// Clears the selection the way the user would, row by row, without a report.
+inline void DeselectAll(CPlayerDoc &doc)
+{
+    for (int row : doc.State().SelectedRows())
+        doc.UserSelected(row, false);
+}
+
 // Answers from a table of known files; any other path is "not identified".
 class FakeIdentifier : public IEntryIdentifier {
 public:

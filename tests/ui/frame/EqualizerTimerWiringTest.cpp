@@ -59,7 +59,7 @@ public:
         frame = std::make_unique<CMainFrame>(options);
         ASSERT_TRUE(frame->InitialUpdate(CStartRequest{}));
         ASSERT_EQ(doc.AddFiles(files), 2);
-        doc.State().m_nCurrent = 0;
+        doc.UserFocused(0);
     }
     void TearDown() override
     {
