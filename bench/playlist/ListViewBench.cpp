@@ -14,6 +14,8 @@
 #include "playlist/IEntryIdentifier.h"
 #include "playlist/PlaylistColumn.h"
 
+#include "tests/support/FakeMessageBox.h"
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QScrollBar>
@@ -40,11 +42,6 @@ public:
     }
 };
 
-class SilentBox : public CMessageBox {
-public:
-    Answer Show(const std::string &, Buttons, Icon) override { return kAnswerOk; }
-};
-
 template <typename F>
 double TimeMs(F &&f)
 {
@@ -60,7 +57,7 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     CountingIdentifier identifier;
-    SilentBox box;
+    FakeMessageBox box;
     CPlayerDoc doc(identifier, box);
     doc.SetPlaylistSaver([] { return true; });
     CPlaylistCtrl ctrl(doc, box);

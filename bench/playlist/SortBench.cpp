@@ -9,6 +9,8 @@
 #include "playlist/IEntryIdentifier.h"
 #include "playlist/PlaylistColumn.h"
 
+#include "tests/support/FakeMessageBox.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -30,11 +32,6 @@ public:
         return true;
     }
     std::vector<CPlaylistEntry> m_entries;
-};
-
-class SilentMessageBox : public CMessageBox {
-public:
-    Answer Show(const std::string &, Buttons, Icon) override { return kAnswerOk; }
 };
 
 std::vector<CPlaylistEntry> MakeEntries(int count)
@@ -109,7 +106,7 @@ int main()
         Timing asc, desc, base;
         for (int run = 0; run < runs; ++run) {
             TableIdentifier identifier(entries);
-            SilentMessageBox messages;
+            FakeMessageBox messages;
             CPlayerDoc doc(identifier, messages);
             doc.AddFiles(paths);
 

@@ -42,7 +42,7 @@ TEST(PlaybackEngineInit, FrequencyAndBufferSettingsAreCorrectedAndStored)
         info.size = sizeof(info);
         BASS_GetInfo(&info);
         EXPECT_EQ(info.freq, static_cast<DWORD>(c.frequency)) << "the output really runs at that rate";
-        EXPECT_TRUE(rig.messageBox.texts.empty());
+        EXPECT_TRUE(rig.messageBox.m_texts.empty());
     }
 }
 
@@ -58,7 +58,7 @@ TEST(PlaybackEngineInit, UnavailableDeviceFallsBackToTheDefaultAt22050ForThisRun
     info.size = sizeof(info);
     BASS_GetInfo(&info);
     EXPECT_EQ(info.freq, 22050u);
-    EXPECT_TRUE(rig.messageBox.texts.empty());
+    EXPECT_TRUE(rig.messageBox.m_texts.empty());
 }
 
 BOOL OnlyTheSilentClock(int device, DWORD freq, DWORD flags, void *window)
@@ -93,8 +93,8 @@ TEST(PlaybackEngineInit, NoOutputShowsTheMessageAndNeverBlamesTheFile)
         CPlaybackEngine engine(links, init);
         engine.InitAudio();
         engine.SetInitialised(true);
-        ASSERT_EQ(rig.messageBox.texts.size(), 1u);
-        EXPECT_EQ(rig.messageBox.texts[0], "Could not initialize BASS system.  ");
+        ASSERT_EQ(rig.messageBox.m_texts.size(), 1u);
+        EXPECT_EQ(rig.messageBox.m_texts[0], "Could not initialize BASS system.  ");
         if (!silentClock) {
             EXPECT_FALSE(engine.FloatSupported());
             EXPECT_FALSE(engine.FloatOutput());
@@ -104,7 +104,7 @@ TEST(PlaybackEngineInit, NoOutputShowsTheMessageAndNeverBlamesTheFile)
         CTrackInfo info(wav);
         info.Read(nullptr);
         EXPECT_EQ(engine.OpenEntry(info), silentClock);
-        EXPECT_EQ(rig.messageBox.texts.size(), 1u) << "no question about removing a good file";
+        EXPECT_EQ(rig.messageBox.m_texts.size(), 1u) << "no question about removing a good file";
         engine.ShutDown();
         BASS_Free();
     }
@@ -181,7 +181,7 @@ TEST(PlaybackEngineOpen, EachKindOfFileOpensItsChannelKind)
         rig.Render(44100 / 4);
         EXPECT_GT(rig.Render(4410), 0.05f);
     }
-    EXPECT_TRUE(rig.messageBox.texts.empty());
+    EXPECT_TRUE(rig.messageBox.m_texts.empty());
 }
 
 TEST(PlaybackEngineOpen, ModuleLevelsComeFromTheEntryOrTheSettings)
@@ -241,12 +241,12 @@ TEST(PlaybackEngineOpen, MissingFileOffersRemovalAndKeepsTheCursorOnTheRow)
         const std::string gone = files[static_cast<std::size_t>(c.row)];
         const std::string kept = gone + ".kept";
         std::filesystem::rename(gone, kept);
-        rig.messageBox.answer = c.answer;
+        rig.messageBox.m_answer = c.answer;
         rig.doc.UserFocused(c.row);
         rig.engine->Play();
         std::filesystem::rename(kept, gone);
-        ASSERT_EQ(rig.messageBox.texts.size(), 1u);
-        EXPECT_EQ(rig.messageBox.texts[0], "File not found.\nRemove from playlist?  ");
+        ASSERT_EQ(rig.messageBox.m_texts.size(), 1u);
+        EXPECT_EQ(rig.messageBox.m_texts[0], "File not found.\nRemove from playlist?  ");
         EXPECT_FALSE(rig.engine->IsPlaying());
         EXPECT_EQ(rig.engine->MusicHandle() | rig.engine->StreamHandle(), 0u);
         ASSERT_EQ(rig.doc.EntryCount(), c.count);
@@ -274,20 +274,20 @@ TEST(PlaybackEngineOpen, UndecodableFileGivesTheSecondPromptAndNoPromptDuringSta
             std::fill(bytes.begin(), bytes.end(), '\x55');
             ASSERT_TRUE(ModuleWriter::Save(path, bytes));
         }
-        rig.messageBox.answer = CMessageBox::kAnswerYes;
+        rig.messageBox.m_answer = CMessageBox::kAnswerYes;
         rig.engine->Play();
         EXPECT_FALSE(rig.engine->IsPlaying());
         if (initialised) {
-            ASSERT_EQ(rig.messageBox.texts.size(), 1u);
-            EXPECT_EQ(rig.messageBox.texts[0], "Unable to load music file.\nRemove from playlist?  ");
+            ASSERT_EQ(rig.messageBox.m_texts.size(), 1u);
+            EXPECT_EQ(rig.messageBox.m_texts[0], "Unable to load music file.\nRemove from playlist?  ");
             ASSERT_EQ(rig.doc.EntryCount(), 1);
             rig.engine->Play();
-            ASSERT_EQ(rig.messageBox.texts.size(), 2u) << "a decoded stream that fails asks the same";
-            EXPECT_EQ(rig.messageBox.texts[1], rig.messageBox.texts[0]);
+            ASSERT_EQ(rig.messageBox.m_texts.size(), 2u) << "a decoded stream that fails asks the same";
+            EXPECT_EQ(rig.messageBox.m_texts[1], rig.messageBox.m_texts[0]);
             EXPECT_EQ(rig.doc.EntryCount(), 0);
             EXPECT_TRUE(rig.engine->CurrentEntry().m_strPath.empty());
         } else {
-            EXPECT_TRUE(rig.messageBox.texts.empty());
+            EXPECT_TRUE(rig.messageBox.m_texts.empty());
             EXPECT_EQ(rig.doc.EntryCount(), 2);
         }
     }

@@ -20,6 +20,7 @@
 #include "engine/IVolumeSlider.h"
 #include "playlist/CPlayerDoc.h"
 #include "playlist/IEntryIdentifier.h"
+#include "tests/support/FakeMessageBox.h"
 #include "tests/support/TempDir.h"
 
 #include <memory>
@@ -33,17 +34,6 @@ public:
     std::uint64_t now = 1000000000ull;
     std::uint64_t Now() override { return now; }
     void AdvanceMs(std::uint64_t ms) { now += ms * 1000000ull; }
-};
-
-class FakeMessageBox : public CMessageBox {
-public:
-    std::vector<std::string> texts;
-    Answer answer = kAnswerNo;
-    Answer Show(const std::string &text, Buttons, Icon) override
-    {
-        texts.push_back(text);
-        return answer;
-    }
 };
 
 class FakeCounter : public ICounterDisplay {
@@ -157,7 +147,7 @@ struct EngineRig {
     float Render(std::uint32_t frames);
 
     ReaderIdentifier identifier;
-    FakeMessageBox messageBox;
+    FakeMessageBox messageBox{CMessageBox::kAnswerNo};
     CPlayerDoc doc;
     CDocGaplessPlaylist gapless;
     CStreamDecoder decoder;

@@ -5,6 +5,7 @@
 #include "core/CMessageBox.h"
 #include "playlist/CPlayerDoc.h"
 #include "playlist/IEntryIdentifier.h"
+#include "tests/support/FakeMessageBox.h"
 
 #include <QObject>
 
@@ -48,22 +49,6 @@ public:
 
     std::map<std::string, CPlaylistEntry> m_files;
     int m_nCalls = 0;
-};
-
-class FakeMessageBox : public CMessageBox {
-public:
-    Answer Show(const std::string &text, Buttons buttons, Icon icon) override
-    {
-        m_texts.push_back(text);
-        m_buttons.push_back(buttons);
-        m_icons.push_back(icon);
-        return m_answer;
-    }
-
-    std::vector<std::string> m_texts;
-    std::vector<Buttons> m_buttons;
-    std::vector<Icon> m_icons;
-    Answer m_answer = kAnswerOk;
 };
 
 // The rows of a list view kept only through the document's signals: each row holds the path the

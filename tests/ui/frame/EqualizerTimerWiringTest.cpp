@@ -19,16 +19,13 @@
 #include <QTimeEdit>
 #include <QTimer>
 
+#include "tests/support/FakeMessageBox.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 namespace fc = FrameCommand;
-
-class SilentMessageBox : public CMessageBox {
-public:
-    Answer Show(const std::string &, Buttons, Icon) override { return kAnswerNo; }
-};
 
 // A screen saver that can be followed and never runs.
 class IdleScreenSaver : public IScreenSaver {
@@ -88,7 +85,7 @@ public:
 
     TempDir dir;
     std::vector<std::string> files;
-    SilentMessageBox messageBox;
+    FakeMessageBox messageBox{CMessageBox::kAnswerNo};
     IdleScreenSaver screenSaver;
     CTrackInfoIdentifier identifier;
     CPlayerDoc doc{identifier, messageBox};

@@ -9,6 +9,8 @@
 
 #include <QMenu>
 
+#include "tests/support/FakeMessageBox.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -16,11 +18,6 @@
 namespace {
 
 namespace cmd = PlayerCommand;
-
-class SilentMessageBox : public CMessageBox {
-public:
-    Answer Show(const std::string &, Buttons, Icon) override { return kAnswerNo; }
-};
 
 class FrameTest : public ::testing::Test {
 public:
@@ -54,7 +51,7 @@ public:
 
     TempDir dir;
     std::vector<std::string> files;
-    SilentMessageBox messageBox;
+    FakeMessageBox messageBox{CMessageBox::kAnswerNo};
     CTrackInfoIdentifier identifier;
     CPlayerDoc doc{identifier, messageBox};
     std::unique_ptr<CMainFrame> frame;
