@@ -1,5 +1,7 @@
 #include "tests/engine/DecoderFixtures.h"
 
+#include "tests/support/MediaFixtures.h"
+
 #include <cstring>
 #include <gtest/gtest.h>
 #include <strings.h>
@@ -10,31 +12,17 @@ CreatedStream g_created;
 
 std::string MakeWav(const TempDir &dir, const std::string &name, int rate, int channels, int bits, double seconds)
 {
-    const std::string path = dir.file(name + ".wav");
-    // A different tone per channel (sox cycles the list over the channels), so swapped or dropped
-    // channels show.
-    const std::string cmd = "sox -q -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) + " -b " +
-                            std::to_string(bits) + " '" + path + "' synth " + std::to_string(seconds) +
-                            " sine 440 sine 1234 sine 2345 gain -3";
-    return RunCommand(cmd) == 0 ? path : "";
+    return MakeToneWav(dir, name, {rate, channels, bits, seconds, "sine 440 sine 1234 sine 2345 gain -3"});
 }
 
 std::string MakeFlac(const TempDir &dir, const std::string &name, int rate, int channels, int bits, double seconds)
 {
-    const std::string wav = MakeWav(dir, name, rate, channels, bits, seconds);
-    const std::string path = dir.file(name + ".flac");
-    if (wav.empty() || RunCommand("flac -s -f -o '" + path + "' '" + wav + "' 2>/dev/null") != 0)
-        return "";
-    return path;
+    return EncodeFlac(dir, name, MakeWav(dir, name, rate, channels, bits, seconds));
 }
 
 std::string MakeOgg(const TempDir &dir, const std::string &name, int rate, int channels, double seconds)
 {
-    const std::string wav = MakeWav(dir, name, rate, channels, 16, seconds);
-    const std::string path = dir.file(name + ".ogg");
-    if (wav.empty() || RunCommand("oggenc -Q -o '" + path + "' '" + wav + "'") != 0)
-        return "";
-    return path;
+    return EncodeOgg(dir, name, MakeWav(dir, name, rate, channels, 16, seconds));
 }
 
 std::string FlacReference(const TempDir &dir, const std::string &flac, std::uint64_t skipSamples)

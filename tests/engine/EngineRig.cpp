@@ -1,6 +1,7 @@
 #include "tests/engine/EngineRig.h"
 
 #include "platform/bass/bass_render.h"
+#include "tests/support/MediaFixtures.h"
 #include "tests/support/ModuleWriter.h"
 #include "tags/CTrackInfo.h"
 
@@ -18,10 +19,11 @@ BOOL InitManual(int, DWORD freq, DWORD, void *)
 
 std::string Tone(const TempDir &dir, const std::string &name, double seconds, int rate, int channels)
 {
-    const std::string path = dir.file(name + ".wav");
-    const std::string cmd = "sox -q -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) +
-                            " -b 16 '" + path + "' synth " + std::to_string(seconds) + " sine 440 sine 660 vol 0.5";
-    return RunCommand(cmd) == 0 ? path : "";
+    ToneSpec tone;
+    tone.rate = rate;
+    tone.channels = channels;
+    tone.seconds = seconds;
+    return MakeToneWav(dir, name, tone);
 }
 
 } // namespace
@@ -123,23 +125,17 @@ std::string MakeWav(const TempDir &dir, const std::string &name, double seconds,
 
 std::string MakeMp3(const TempDir &dir, const std::string &name, double seconds)
 {
-    const std::string wav = Tone(dir, name + "-src", seconds, 44100, 2);
-    const std::string path = dir.file(name + ".mp3");
-    return !wav.empty() && RunCommand("lame --quiet '" + wav + "' '" + path + "'") == 0 ? path : "";
+    return EncodeMp3(dir, name, Tone(dir, name + "-src", seconds, 44100, 2));
 }
 
 std::string MakeFlac(const TempDir &dir, const std::string &name, double seconds)
 {
-    const std::string wav = Tone(dir, name + "-src", seconds, 44100, 2);
-    const std::string path = dir.file(name + ".flac");
-    return !wav.empty() && RunCommand("flac -s -f -o '" + path + "' '" + wav + "' 2>/dev/null") == 0 ? path : "";
+    return EncodeFlac(dir, name, Tone(dir, name + "-src", seconds, 44100, 2));
 }
 
 std::string MakeOgg(const TempDir &dir, const std::string &name, double seconds)
 {
-    const std::string wav = Tone(dir, name + "-src", seconds, 44100, 2);
-    const std::string path = dir.file(name + ".ogg");
-    return !wav.empty() && RunCommand("oggenc -Q -o '" + path + "' '" + wav + "'") == 0 ? path : "";
+    return EncodeOgg(dir, name, Tone(dir, name + "-src", seconds, 44100, 2));
 }
 
 std::string MakeModule(const TempDir &dir, const std::string &name, int orders, bool loops, int volume, int channels)

@@ -10,6 +10,7 @@
 #include <QMenu>
 
 #include "tests/support/FakeMessageBox.h"
+#include "tests/support/MediaFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -25,8 +26,8 @@ public:
     void SetUp() override
     {
         for (const char *name : {"a", "b", "c"}) {
-            const std::string path = dir.file(std::string(name) + ".wav");
-            ASSERT_EQ(RunCommand("sox -n -r 44100 -c 2 " + path + " synth 20 sine 440 2>/dev/null"), 0);
+            const std::string path = MakeToneWav(dir, name, {44100, 2, 16, 20, "sine 440"});
+            ASSERT_FALSE(path.empty());
             files.push_back(path);
         }
         doc.SetDataFolder(dir.file("data"));
