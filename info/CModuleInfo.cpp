@@ -2,6 +2,7 @@
 
 #include "core/CPlaylistEntry.h"
 #include "tags/CTextCodec.h"
+#include "platform/io/CFileDescriptor.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -226,17 +227,14 @@ bool CModuleInfo::WriteTitle(const std::string &path, std::int32_t type, const s
     const auto length = static_cast<std::size_t>(TitleLimit(type));
     std::string field = CTextCodec::Utf8ToLatin1(title).substr(0, length);
     field.resize(length, '\0');
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
+    const CFileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+    if (!fd.valid())
         return false;
-    bool ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    if (ok) {
-        ssize_t wrote;
-        do
-            wrote = ::pwrite(fd, field.data(), field.size(), static_cast<off_t>(offset));
-        while (wrote < 0 && errno == EINTR);
-        ok = wrote == static_cast<ssize_t>(field.size());
-    }
-    ::close(fd);
-    return ok;
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+        return false;
+    ssize_t wrote;
+    do
+        wrote = ::pwrite(fd.get(), field.data(), field.size(), static_cast<off_t>(offset));
+    while (wrote < 0 && errno == EINTR);
+    return wrote == static_cast<ssize_t>(field.size());
 }

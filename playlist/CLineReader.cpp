@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,11 +25,10 @@ bool CLineReader::Open(const std::string &path)
     if (fd < 0)
         return false;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    CFileDescriptor file(fd);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         return false;
-    }
-    m_fd = fd;
+    m_fd = std::move(file);
     m_nPos = m_nEnd = 0;
     m_bEof = false;
     return true;
@@ -36,19 +36,17 @@ bool CLineReader::Open(const std::string &path)
 
 void CLineReader::Close()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = -1;
+    m_fd.reset();
     m_nPos = m_nEnd = 0;
     m_bEof = true;
 }
 
 bool CLineReader::Fill()
 {
-    if (m_bEof || m_fd < 0)
+    if (m_bEof || !m_fd.valid())
         return false;
     for (;;) {
-        const ssize_t got = ::read(m_fd, m_buffer.data(), m_buffer.size());
+        const ssize_t got = ::read(m_fd.get(), m_buffer.data(), m_buffer.size());
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0) {

@@ -7,6 +7,8 @@
 // Only regular files are opened (non-blocking open, so a FIFO cannot hang the caller).
 // Any thread; one reader per thread.
 
+#include "platform/io/CFileDescriptor.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -30,7 +32,7 @@ public:
 private:
     bool Fill();
 
-    int m_fd = -1;
+    CFileDescriptor m_fd;
     std::size_t m_nMaxLine;
     std::vector<char> m_buffer;
     std::size_t m_nPos = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,25 +16,20 @@ CModuleFile::CModuleFile(const std::string &path)
     if (fd < 0)
         return;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    CFileDescriptor file(fd);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         return;
-    }
-    m_fd = fd;
+    m_fd = std::move(file);
     m_size = static_cast<std::uint64_t>(st.st_size);
 }
 
-CModuleFile::~CModuleFile()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
+CModuleFile::~CModuleFile() = default;
 
 bool CModuleFile::ReadFully(std::uint64_t offset, std::size_t count, std::uint8_t *into)
 {
     std::size_t done = 0;
     while (done < count) {
-        const ssize_t got = ::pread(m_fd, into + done, count - done, static_cast<off_t>(offset + done));
+        const ssize_t got = ::pread(m_fd.get(), into + done, count - done, static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
@@ -46,7 +42,7 @@ bool CModuleFile::ReadFully(std::uint64_t offset, std::size_t count, std::uint8_
 bool CModuleFile::Read(std::uint64_t offset, std::uint64_t count, std::vector<std::uint8_t> &out)
 {
     out.clear();
-    if (m_fd < 0 || count > kMaxRead || offset > m_size || count > m_size - offset)
+    if (!m_fd.valid() || count > kMaxRead || offset > m_size || count > m_size - offset)
         return false;
     const auto wanted = static_cast<std::size_t>(count);
     if (wanted == 0) {

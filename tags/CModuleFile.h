@@ -6,6 +6,8 @@
 // close together near the start of the file, so reads are served from one window of kWindow bytes
 // that is filled by a single pread; only a piece outside it costs another system call.
 
+#include "platform/io/CFileDescriptor.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,7 +25,7 @@ public:
     CModuleFile(const CModuleFile &) = delete;
     CModuleFile &operator=(const CModuleFile &) = delete;
 
-    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOpen() const { return m_fd.valid(); }
     std::uint64_t Size() const { return m_size; }
 
     // Exactly count bytes at offset; false when the file holds fewer.
@@ -38,7 +40,7 @@ public:
 private:
     bool ReadFully(std::uint64_t offset, std::size_t count, std::uint8_t *into);
 
-    int m_fd = -1;
+    CFileDescriptor m_fd;
     std::uint64_t m_size = 0;
     std::vector<std::uint8_t> m_window;
     std::uint64_t m_windowAt = 0;

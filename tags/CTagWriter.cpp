@@ -1,5 +1,6 @@
 #include "tags/CTagWriter.h"
 
+#include "platform/io/CFileDescriptor.h"
 #include "tags/CGenreTable.h"
 #include "tags/COggHeaderEditor.h"
 #include "tags/CTagFieldsReader.h"
@@ -27,22 +28,6 @@ void PutText(CTagWriter::Id3v1Tag &tag, std::size_t offset, std::size_t size, co
     const std::string bytes = CTextCodec::Utf8ToLatin1(utf8);
     std::memcpy(tag.data() + offset, bytes.data(), std::min(size, bytes.size()));
 }
-
-class Fd {
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 using FlacIterator = std::unique_ptr<FLAC__Metadata_SimpleIterator, void (*)(FLAC__Metadata_SimpleIterator *)>;
 using FlacBlock = std::unique_ptr<FLAC__StreamMetadata, void (*)(FLAC__StreamMetadata *)>;
@@ -82,7 +67,7 @@ CTagWriter::Id3v1Tag CTagWriter::Id3v1Bytes(const CTagFields &fields)
 bool CTagWriter::WriteId3v1(const std::string &path, const CTagFields &fields, bool hadTag)
 {
     (void)hadTag; // the file itself is read below: the flag may be stale
-    Fd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+    CFileDescriptor fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
     if (fd.get() < 0 || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
         return false;
     struct stat st {};

@@ -1,5 +1,6 @@
 #include "tags/CTrackInfo.h"
 
+#include "platform/io/CFileDescriptor.h"
 #include "tags/CGenreTable.h"
 #include "tags/CModuleScanner.h"
 #include "tags/CMpegHeader.h"
@@ -74,23 +75,6 @@ std::size_t ReadFromFd(int fd, std::uint64_t offset, std::size_t count, std::vec
     out.resize(done);
     return done;
 }
-
-// A file descriptor that closes itself.
-class FileHandle {
-public:
-    explicit FileHandle(int fd) : m_fd(fd) {}
-    ~FileHandle()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileHandle(const FileHandle &) = delete;
-    FileHandle &operator=(const FileHandle &) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // An Ogg Vorbis file opened with libvorbisfile on a stdio stream; ov_clear closes the stream.
 class VorbisFile {
@@ -192,7 +176,7 @@ std::size_t CTrackInfo::ReadAt(std::uint64_t offset, std::size_t count, std::vec
 {
     out.clear();
     // Non-blocking open so that a FIFO cannot hang the reader; only regular files are read.
-    FileHandle file(::open(m_strPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    CFileDescriptor file(::open(m_strPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.get() < 0)
         return 0;
     struct stat st {};
@@ -215,7 +199,7 @@ std::size_t CTrackInfo::ReadAt(std::uint64_t offset, std::size_t count, std::vec
 std::size_t CTrackInfo::ReadTail(std::size_t count, std::vector<std::uint8_t> &out)
 {
     out.clear();
-    FileHandle file(::open(m_strPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    CFileDescriptor file(::open(m_strPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.get() < 0)
         return 0;
     struct stat st {};

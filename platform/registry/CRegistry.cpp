@@ -1,5 +1,6 @@
 #include "platform/registry/CRegistry.h"
 
+#include "platform/io/CFileDescriptor.h"
 #include "platform/io/CAtomicFile.h"
 
 #include <cerrno>
@@ -11,32 +12,9 @@
 
 namespace {
 
-// Owns a file descriptor; closes it once.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    int get() const { return m_fd; }
-    bool Close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
-
 std::string ReadCapped(const std::filesystem::path &file, std::size_t cap)
 {
-    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    CFileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
     std::string text;
     if (fd.get() < 0)
         return text;
@@ -86,7 +64,7 @@ bool CRegistry::Update(RegistryRoot root, const std::function<bool(CRegistryHive
         return false;
     const std::filesystem::path file = HiveFile(root);
     const std::string lockName = file.string() + ".lock";
-    FileDescriptor lock(::open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    CFileDescriptor lock(::open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
     if (lock.get() < 0)
         return false;
     int locked;

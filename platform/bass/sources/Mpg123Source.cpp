@@ -45,7 +45,7 @@ off_t ReaderSeek(void *handle, off_t offset, int whence)
 
 std::unique_ptr<Mpg123Source> Mpg123Source::Open(const char *path, int &error)
 {
-    UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC));
+    CFileDescriptor fd(::open(path, O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         error = BASS_ERROR_FILEOPEN;

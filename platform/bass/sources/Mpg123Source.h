@@ -7,7 +7,7 @@
 // length is exact and seeks land on the requested sample.
 
 #include "platform/bass/AudioSource.h"
-#include "platform/bass/sources/UniqueFd.h"
+#include "platform/io/CFileDescriptor.h"
 
 #include <memory>
 
@@ -36,7 +36,7 @@ public:
 private:
     Mpg123Source() = default;
 
-    UniqueFd m_fd;
+    CFileDescriptor m_fd;
     Reader m_reader;
     mpg123_handle_struct *m_handle = nullptr;
     int m_rate = 0;

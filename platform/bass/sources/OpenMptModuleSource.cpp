@@ -1,6 +1,6 @@
 #include "platform/bass/sources/OpenMptModuleSource.h"
 
-#include "platform/bass/sources/UniqueFd.h"
+#include "platform/io/CFileDescriptor.h"
 #include "platform/bass/bass.h"
 
 #include <fcntl.h>
@@ -19,7 +19,7 @@ namespace {
 
 bool ReadFile(const char *path, std::vector<std::uint8_t> &data, int &error)
 {
-    UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC));
+    CFileDescriptor fd(::open(path, O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         error = BASS_ERROR_FILEOPEN;

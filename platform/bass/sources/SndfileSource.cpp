@@ -1,7 +1,7 @@
 #include "platform/bass/sources/SndfileSource.h"
 
 #include "platform/bass/sources/RiffWaveProbe.h"
-#include "platform/bass/sources/UniqueFd.h"
+#include "platform/io/CFileDescriptor.h"
 #include "platform/bass/bass.h"
 
 #include <fcntl.h>
@@ -117,7 +117,7 @@ StereoDownmix::Speaker SpeakerOf(int position)
 
 std::unique_ptr<SndfileSource> SndfileSource::Open(const char *path, int &error)
 {
-    UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC));
+    CFileDescriptor fd(::open(path, O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         error = BASS_ERROR_FILEOPEN;
@@ -130,7 +130,7 @@ std::unique_ptr<SndfileSource> SndfileSource::Open(const char *path, int &error)
     }
 
     SF_INFO info {};
-    UniqueFd spare(::dup(fd.get()));
+    CFileDescriptor spare(::dup(fd.get()));
     SNDFILE *file = sf_open_fd(fd.get(), SFM_READ, &info, SF_TRUE);
     if (!file) {
         // A sound layout with a sample format outside our list is unsupported content; one of the
@@ -221,7 +221,7 @@ bool SndfileSource::reopen()
 {
     if (!m_spareFd.valid() || ::lseek(m_spareFd.get(), 0, SEEK_SET) != 0)
         return false;
-    UniqueFd fd(::dup(m_spareFd.get()));
+    CFileDescriptor fd(::dup(m_spareFd.get()));
     if (!fd.valid())
         return false;
     SF_INFO info {};

@@ -7,7 +7,7 @@
 
 #include "platform/bass/AudioSource.h"
 #include "platform/bass/sources/StereoDownmix.h"
-#include "platform/bass/sources/UniqueFd.h"
+#include "platform/io/CFileDescriptor.h"
 
 #include <memory>
 #include <optional>
@@ -41,7 +41,7 @@ private:
     bool reopen();
 
     sf_private_tag *m_file = nullptr;
-    UniqueFd m_spareFd; // a second descriptor of the file, for reopening
+    CFileDescriptor m_spareFd; // a second descriptor of the file, for reopening
     int m_rate = 0;
     int m_fileChannels = 0;
     std::uint64_t m_length = 0;

@@ -4,7 +4,7 @@
 #include "platform/bass/sources/OpenMptModuleSource.h"
 #include "platform/bass/sources/RiffWaveProbe.h"
 #include "platform/bass/sources/SndfileSource.h"
-#include "platform/bass/sources/UniqueFd.h"
+#include "platform/io/CFileDescriptor.h"
 #include "platform/bass/bass.h"
 
 #include <fcntl.h>
@@ -22,7 +22,7 @@ std::unique_ptr<AudioSource> SourceFactory::OpenFileStream(const char *path, int
     std::uint8_t head[12];
     ssize_t got = 0;
     {
-        UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC));
+        CFileDescriptor fd(::open(path, O_RDONLY | O_CLOEXEC));
         struct stat st {};
         if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
             error = BASS_ERROR_FILEOPEN;
