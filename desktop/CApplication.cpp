@@ -6,6 +6,7 @@
 #include "ui/CMainFrame.h"
 #include "desktop/CQuitSignals.h"
 #include "desktop/CStartupProbe.h"
+#include "engine/CPlayerCore.h"
 #include "playlist/CPlayerDoc.h"
 #include "platform/ipc/CRuntimeDir.h"
 #include "platform/registry/CRegistry.h"
@@ -37,6 +38,7 @@ CApplication::~CApplication()
         m_frame->SetDesktopServices(nullptr);
     m_desktop.reset();
     m_frame.reset();
+    m_core.reset();
     m_doc.reset();
 }
 
@@ -74,12 +76,17 @@ bool CApplication::InitInstance()
 
     m_screenSaver = std::make_unique<CDbusScreenSaver>(QDBusConnection::sessionBus());
 
+    CPlayerCore::Services services;
+    services.doc = m_doc.get();
+    services.messageBox = &m_messageBox;
+    services.screenSaver = m_screenSaver.get();
+    services.identifier = &m_identifier;
+    services.programFolder = m_programFolder;
+    m_core = std::make_unique<CPlayerCore>(services);
+
     CMainFrame::Options options;
-    options.view.doc = m_doc.get();
-    options.view.messageBox = &m_messageBox;
-    options.view.screenSaver = m_screenSaver.get();
-    options.view.identifier = &m_identifier;
-    options.view.programFolder = m_programFolder;
+    options.core = m_core.get();
+    options.messageBox = &m_messageBox;
     options.registry = m_registry.get();
     options.runtimeDir = runtimeUsable ? runtime.Path() : std::string();
     options.programFolder = m_programFolder;

@@ -22,6 +22,7 @@
 class CDbusScreenSaver;
 class CDesktopServices;
 class CMainFrame;
+class CPlayerCore;
 class CPlayerDoc;
 class CQuitSignals;
 class CRegistry;
@@ -51,6 +52,7 @@ private:
     CTrackInfoIdentifier m_identifier;
     std::unique_ptr<CPlayerDoc> m_doc;
     std::unique_ptr<CDbusScreenSaver> m_screenSaver;
+    std::unique_ptr<CPlayerCore> m_core; // outlives the window, which shows it
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<CDesktopServices> m_desktop;
     std::unique_ptr<CQuitSignals> m_quitSignals;

@@ -56,6 +56,16 @@ CPlaybackEngine::CPlaybackEngine(const PlaybackEngineLinks &links, AudioInitFn i
 
 CPlaybackEngine::~CPlaybackEngine() = default;
 
+void CPlaybackEngine::SetDisplays(ICounterDisplay &counter, IPositionBar &positionBar, ILevelMeter &meter,
+                                  IVolumeSlider &volumeSlider, IStatusText &status)
+{
+    m_links.counter = &counter;
+    m_links.positionBar = &positionBar;
+    m_links.meter = &meter;
+    m_links.volumeSlider = &volumeSlider;
+    m_links.status = &status;
+}
+
 std::uint64_t CPlaybackEngine::Now()
 {
     return m_links.clock->Now();

@@ -81,6 +81,10 @@ public:
 
     // The play order is made after the engine (it holds the engine as its transport).
     void SetPlayOrder(IPlayOrder *playOrder) { m_pPlayOrder = playOrder; }
+    // The displays a window attaches in place of those the engine was made with; none may be null.
+    void SetDisplays(ICounterDisplay &counter, IPositionBar &positionBar, ILevelMeter &meter,
+                     IVolumeSlider &volumeSlider, IStatusText &status);
+    void SetVisualHost(IVisualHost &visuals) { m_links.visuals = &visuals; }
 
     // --- operations of the view --------------------------------------------------------------
     void InitAudio();

@@ -38,7 +38,7 @@ namespace cmd = PlayerCommand;
 namespace fc = FrameCommand;
 
 CMainFrame::CMainFrame(const Options &options, QWidget *parent)
-    : QMainWindow(parent), m_doc(*options.view.doc), m_options(options), m_fileDialogs(std::make_unique<CQtFileDialogs>(this)),
+    : QMainWindow(parent), m_core(*options.core), m_doc(options.core->Doc()), m_options(options), m_fileDialogs(std::make_unique<CQtFileDialogs>(this)),
       m_trayTimer([this] { OnTrayTimer(); }),
       m_clicks(m_trayTimer, options.doubleClickMs > 0 ? options.doubleClickMs
                                                       : QGuiApplication::styleHints()->mouseDoubleClickInterval())
@@ -47,7 +47,7 @@ CMainFrame::CMainFrame(const Options &options, QWidget *parent)
     setWindowIcon(CAppIcon::Icon());
     setMinimumSize(kMinimumWidth, kMinimumHeight);
 
-    m_view = new CPlayerView(options.view, this);
+    m_view = new CPlayerView(m_core, *options.messageBox, this);
     setCentralWidget(m_view);
     m_doc.SetFileDialogs(m_fileDialogs.get());
     m_view->ListControl()->Editor().SetFileDialogs(m_fileDialogs.get());
@@ -62,7 +62,7 @@ CMainFrame::CMainFrame(const Options &options, QWidget *parent)
         m_summary->setMinimumWidth(m_summary->fontMetrics().horizontalAdvance(text) + 8);
     });
     connect(m_view, &CPlayerView::titleChanged, this, [this](const QString &title) { setWindowTitle(title); });
-    connect(m_view, &CPlayerView::tickDone, this, [this] {
+    connect(&m_core, &CPlayerCore::tickDone, this, [this] {
         if (m_desktop)
             m_desktop->OnTick();
         if (++m_nTicks % 5 == 0) {
@@ -280,14 +280,14 @@ void CMainFrame::changeEvent(QEvent *event)
 
 bool CMainFrame::IsCommandEnabled(int id) const
 {
-    if (const auto state = m_view->Transport().UpdateState(id))
+    if (const auto state = m_core.Transport().UpdateState(id))
         return state->enabled;
     switch (id) {
     case fc::kSavePlaylist:
     case fc::kSavePlaylistAs: return m_doc.CanSavePlaylist();
     case fc::kFileInformation:
     case fc::kJumpToTrack: return m_doc.EntryCount() > 0;
-    case fc::kEqualizer: return m_view->Engine().EffectsAvailable();
+    case fc::kEqualizer: return m_core.Engine().EffectsAvailable();
     // No CD drives are known in this build.
     case fc::kDiscInformation: return false;
     default: return true;
@@ -297,7 +297,7 @@ bool CMainFrame::IsCommandEnabled(int id) const
 void CMainFrame::UpdateCommandStates()
 {
     for (auto &[id, action] : m_actions) {
-        if (const auto state = m_view->Transport().UpdateState(id)) {
+        if (const auto state = m_core.Transport().UpdateState(id)) {
             action->setEnabled(state->enabled);
             if (action->isCheckable())
                 action->setChecked(state->checked);
@@ -321,8 +321,8 @@ bool CMainFrame::Execute(int id)
 {
     if (m_bClosed)
         return false;
-    if (m_view->Transport().UpdateState(id)) {
-        const bool done = m_view->Transport().Execute(id);
+    if (m_core.Transport().UpdateState(id)) {
+        const bool done = m_core.Transport().Execute(id);
         UpdateCommandStates();
         return done;
     }
@@ -345,7 +345,7 @@ bool CMainFrame::Execute(int id)
     case fc::kAddFiles: m_view->ListControl()->AddFiles(); break;
     case fc::kAddFolder: m_view->ListControl()->AddFolder(); break;
     case fc::kFileInformation: {
-        const bool playingEntry = m_view->Engine().IsPlaying() && m_doc.State().m_nPlaying >= 0;
+        const bool playingEntry = m_core.Engine().IsPlaying() && m_doc.State().m_nPlaying >= 0;
         m_view->ListControl()->ShowFileInformation(playingEntry ? m_doc.State().m_nPlaying : m_doc.State().m_nCurrent);
         break;
     }
@@ -357,7 +357,7 @@ bool CMainFrame::Execute(int id)
     }
     case fc::kEqualizer: m_view->ToggleEqualizer(); break;
     case fc::kTimerPlayback: {
-        IScreenSaver *saver = m_options.view.screenSaver;
+        IScreenSaver *saver = m_core.ScreenSaver();
         CTimerDlg timer(m_doc, saver && saver->IsDetectable(), this);
         timer.exec();
         break;
@@ -365,7 +365,7 @@ bool CMainFrame::Execute(int id)
     case fc::kShowHide: ToggleShowHide(); break;
     case fc::kAbout: {
         m_doc.m_bModalOpen = true;
-        CAboutDialog about(m_view->WmaAvailable(), this);
+        CAboutDialog about(m_core.WmaAvailable(), this);
         about.exec();
         m_doc.m_bModalOpen = false;
         break;
@@ -554,7 +554,7 @@ QMenu *CMainFrame::TrayMenu()
     qDeleteAll(menu.findChildren<QMenu *>(QString(), Qt::FindDirectChildrenOnly));
     menu.clear();
     UpdateCommandStates();
-    CPlaybackEngine &engine = m_view->Engine();
+    CPlaybackEngine &engine = m_core.Engine();
     const bool playing = engine.IsPlaying();
     for (int id : {cmd::kPlay, cmd::kPause, cmd::kStop, cmd::kPreviousTrack, cmd::kNextTrack})
         menu.addAction(m_actions.at(id));
@@ -606,7 +606,7 @@ void CMainFrame::UpdateTray()
 {
     if (!m_tray || !m_bTrayShown)
         return;
-    CPlaybackEngine &engine = m_view->Engine();
+    CPlaybackEngine &engine = m_core.Engine();
     CTrayTipText::Input input;
     const CPlaylistEntry &entry = engine.CurrentEntry();
     input.valid = engine.IsPlaying() && !entry.m_strPath.empty();
@@ -633,65 +633,43 @@ QString CMainFrame::SummaryText() const
 
 IMprisPlayer::Status CMainFrame::PlaybackStatus()
 {
-    CPlaybackEngine &engine = m_view->Engine();
-    if (!engine.IsPlaying())
-        return Status::Stopped;
-    return engine.IsPaused() ? Status::Paused : Status::Playing;
+    return m_core.PlaybackStatus();
 }
 
 IMprisPlayer::Track CMainFrame::CurrentTrack()
 {
-    Track track;
-    CPlaybackEngine &engine = m_view->Engine();
-    CPlaylistEntry entry;
-    int row = -1;
-    if (engine.IsPlaying()) {
-        entry = engine.CurrentEntry();
-        row = m_doc.State().m_nPlaying;
-    } else if (m_doc.GetEntry(m_doc.State().m_nCurrent, entry)) {
-        row = m_doc.State().m_nCurrent;
-    } else {
-        return track;
-    }
-    track.valid = true;
-    track.row = std::max(0, row);
-    track.title = entry.m_strTitle;
-    track.artist = entry.m_strArtist;
-    track.album = entry.m_strAlbum;
-    track.lengthUs = static_cast<std::int64_t>(entry.m_nDuration) * 1000000;
-    track.path = entry.m_strPath;
-    return track;
+    return m_core.CurrentTrack();
 }
 
 std::int64_t CMainFrame::PositionUs()
 {
-    return static_cast<std::int64_t>(m_view->Engine().ElapsedMs()) * 1000;
+    return m_core.PositionUs();
 }
 
 double CMainFrame::Volume()
 {
-    return m_view->Engine().VolumeSliderPosition() / 100.0;
+    return m_core.Volume();
 }
 
 bool CMainFrame::CanGoNext() { return m_doc.EntryCount() > 0; }
 bool CMainFrame::CanGoPrevious() { return m_doc.EntryCount() > 0; }
 bool CMainFrame::CanPlay() { return m_doc.EntryCount() > 0; }
-bool CMainFrame::CanSeek() { return m_view->Engine().IsPlaying(); }
+bool CMainFrame::CanSeek() { return m_core.Engine().IsPlaying(); }
 
 void CMainFrame::Play()
 {
-    Execute(m_view->Engine().IsPaused() ? cmd::kPause : cmd::kPlay);
+    Execute(m_core.Engine().IsPaused() ? cmd::kPause : cmd::kPlay);
 }
 
 void CMainFrame::Pause()
 {
-    if (m_view->Engine().IsPlaying() && !m_view->Engine().IsPaused())
+    if (m_core.Engine().IsPlaying() && !m_core.Engine().IsPaused())
         Execute(cmd::kPause);
 }
 
 void CMainFrame::PlayPause()
 {
-    Execute(m_view->Engine().IsPlaying() ? cmd::kPause : cmd::kPlay);
+    Execute(m_core.Engine().IsPlaying() ? cmd::kPause : cmd::kPlay);
 }
 
 void CMainFrame::Stop() { Execute(cmd::kStop); }
@@ -700,14 +678,12 @@ void CMainFrame::Previous() { Execute(cmd::kPreviousTrack); }
 
 void CMainFrame::SeekTo(std::int64_t positionUs)
 {
-    if (m_view->Engine().IsPlaying())
-        m_view->Engine().SetPosition(static_cast<int>(positionUs / 1000000), 0);
+    m_core.SeekTo(positionUs);
 }
 
 void CMainFrame::SetVolume(double volume)
 {
-    // The slider's new position; the next tick applies it to the output and ends a mute.
-    m_view->Engine().SetVolumeSliderPosition(static_cast<int>(std::lround(volume * 100.0)));
+    m_core.SetVolume(volume);
 }
 
 void CMainFrame::OpenFile(const std::string &path)

@@ -26,6 +26,7 @@
 #include <string>
 
 class CIpcRecord;
+class CMessageBox;
 class CIpcServer;
 class CQtFileDialogs;
 class CRegistry;
@@ -64,7 +65,8 @@ public:
     static constexpr const char *kShowText = "Show Melvane";
 
     struct Options {
-        CPlayerView::Services view;
+        CPlayerCore *core = nullptr;       // required; outlives the window
+        CMessageBox *messageBox = nullptr; // required
         CRegistry *registry = nullptr;
         std::string runtimeDir;        // empty: no IPC server (no second start can reach us)
         std::string programFolder;     // where mv_hook.so is looked for
@@ -154,6 +156,7 @@ private:
     void RestorePlacement();
     void SavePlacement();
 
+    CPlayerCore &m_core;
     CPlayerDoc &m_doc;
     Options m_options;
     CPlayerView *m_view = nullptr;

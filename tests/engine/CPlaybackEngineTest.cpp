@@ -75,22 +75,9 @@ TEST(PlaybackEngineInit, NoOutputShowsTheMessageAndNeverBlamesTheFile)
     for (const auto init : {&AlwaysFails, &OnlyTheSilentClock}) {
         const bool silentClock = init == &OnlyTheSilentClock;
         SCOPED_TRACE(silentClock ? "silent clock" : "nothing at all");
-        EngineRig rig;
+        EngineRig rig(init);
         rig.doc.bassfloat = 1;
-        PlaybackEngineLinks links;
-        links.doc = &rig.doc;
-        links.decoder = &rig.decoder;
-        links.messageBox = &rig.messageBox;
-        links.clock = &rig.clock;
-        links.counter = &rig.counter;
-        links.positionBar = &rig.positionBar;
-        links.meter = &rig.meter;
-        links.status = &rig.status;
-        links.volumeSlider = &rig.volumeSlider;
-        links.equalizer = &rig.equalizer;
-        links.screenSaver = &rig.screenSaver;
-        links.visuals = &rig.visuals;
-        CPlaybackEngine engine(links, init);
+        CPlaybackEngine &engine = *rig.engine;
         engine.InitAudio();
         engine.SetInitialised(true);
         ASSERT_EQ(rig.messageBox.m_texts.size(), 1u);

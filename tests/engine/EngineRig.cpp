@@ -1,6 +1,6 @@
 #include "tests/engine/EngineRig.h"
 
-#include "platform/bass/bass_render.h"
+#include "tests/support/ManualOutput.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/ModuleWriter.h"
 #include "tags/CTrackInfo.h"
@@ -11,11 +11,6 @@
 namespace engine_test {
 
 namespace {
-
-BOOL InitManual(int, DWORD freq, DWORD, void *)
-{
-    return BASSX_InitManual(freq);
-}
 
 std::string Tone(const TempDir &dir, const std::string &name, double seconds, int rate, int channels)
 {
@@ -53,8 +48,13 @@ void FakePlayOrder::NextTrack()
         transport->Play();
 }
 
-EngineRig::EngineRig(bool manualOutput)
-    : doc(identifier, messageBox), gapless(doc), decoder(&gapless, nullptr), playOrder(doc), manual(manualOutput)
+EngineRig::EngineRig(bool manualOutput) : EngineRig(manualOutput ? &ManualOutput::Init : nullptr)
+{
+    manual = manualOutput;
+}
+
+EngineRig::EngineRig(CPlaybackEngine::AudioInitFn initAudio)
+    : doc(identifier, messageBox), gapless(doc), decoder(&gapless, nullptr), playOrder(doc), manual(false)
 {
     PlaybackEngineLinks links;
     links.doc = &doc;
@@ -70,7 +70,7 @@ EngineRig::EngineRig(bool manualOutput)
     links.screenSaver = &screenSaver;
     links.visuals = &visuals;
     links.gapless = &gapless;
-    engine = std::make_unique<CPlaybackEngine>(links, manual ? &InitManual : nullptr);
+    engine = std::make_unique<CPlaybackEngine>(links, initAudio);
     engine->SetPlayOrder(&playOrder);
     playOrder.transport = engine.get();
     doc.bassfreq = 1;
@@ -96,12 +96,7 @@ void EngineRig::Start()
 
 float EngineRig::Render(std::uint32_t frames)
 {
-    renderBuffer.resize(static_cast<std::size_t>(frames) * 2);
-    BASSX_Render(renderBuffer.data(), frames);
-    float peak = 0.0f;
-    for (float v : renderBuffer)
-        peak = std::max(peak, std::fabs(v));
-    return peak;
+    return ManualOutput::Render(renderBuffer, frames);
 }
 
 void EngineRig::Tick()

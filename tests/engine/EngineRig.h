@@ -1,25 +1,19 @@
 #pragma once
-// The playback engine wired to the real playlist document, stream decoder and audio library, with
-// fakes for everything that is a window (displays, message box, sliders), for the play order, the
-// clock and the screen saver. Tests drive time: each Tick advances the test clock by 20 ms, renders
-// 20 ms of the manual output and runs OnTick, as the main timer would.
+// The playback engine alone, wired to the real playlist document, stream decoder and audio library,
+// with the shared fakes of tests/support for the displays, message box, clock and screen saver, and
+// fakes of its own for the play order and the equalizer, so the engine's part of each rule can be
+// seen. Tests of the player as a whole use tests/support/PlayerCoreRig. Tests drive time: each Tick
+// advances the test clock by 20 ms, renders 20 ms of the manual output and runs OnTick.
 
 #include "engine/CDocGaplessPlaylist.h"
 #include "core/CMessageBox.h"
 #include "engine/CPlaybackEngine.h"
 #include "engine/CStreamDecoder.h"
-#include "core/IClock.h"
-#include "engine/ICounterDisplay.h"
 #include "engine/IEqualizer.h"
-#include "engine/ILevelMeter.h"
 #include "engine/IPlayOrder.h"
-#include "engine/IPositionBar.h"
-#include "engine/IScreenSaver.h"
-#include "engine/IStatusText.h"
-#include "engine/IVisualHost.h"
-#include "engine/IVolumeSlider.h"
 #include "playlist/CPlayerDoc.h"
 #include "playlist/IEntryIdentifier.h"
+#include "tests/support/FakeDisplays.h"
 #include "tests/support/FakeMessageBox.h"
 #include "tests/support/TempDir.h"
 
@@ -28,58 +22,6 @@
 #include <vector>
 
 namespace engine_test {
-
-class TestClock : public IClock {
-public:
-    std::uint64_t now = 1000000000ull;
-    std::uint64_t Now() override { return now; }
-    void AdvanceMs(std::uint64_t ms) { now += ms * 1000000ull; }
-};
-
-class FakeCounter : public ICounterDisplay {
-public:
-    unsigned time = 0, length = 0;
-    int offset = 0, resets = 0, blinks = 0;
-    bool active = false;
-    void SetTime(unsigned ms) override { time = ms; }
-    void Reset() override { time = 0; offset = 0; ++resets; }
-    void SetLength(unsigned ms) override { length = ms; }
-    void SetOffset(int seconds) override { offset = seconds; }
-    void SetActive(bool a) override { active = a; }
-    void Redraw(bool blink) override { blinks += blink ? 1 : 0; }
-    void UpdateTip() override {}
-    void EndHoverIfLeft() override {}
-};
-
-class FakePositionBar : public IPositionBar {
-public:
-    unsigned length = 0, position = 0;
-    void SetLength(unsigned ms) override { length = ms; }
-    void SetPosition(unsigned ms) override { position = ms; }
-    void Reset() override { length = position = 0; }
-    void EndHoverIfLeft() override {}
-};
-
-class FakeMeter : public ILevelMeter {
-public:
-    std::uint32_t level = 0;
-    void SetLevel(std::uint32_t l) override { level = l; }
-    void EndHoverIfLeft() override {}
-};
-
-class FakeStatus : public IStatusText {
-public:
-    int updates = 0;
-    void UpdateStatusText() override { ++updates; }
-};
-
-class FakeVolumeSlider : public IVolumeSlider {
-public:
-    int position = 100;
-    int Position() const override { return position; }
-    void SetPosition(int p) override { position = p; }
-    void UpdateTip() override {}
-};
 
 class FakeEqualizer : public IEqualizer {
 public:
@@ -90,19 +32,6 @@ public:
     void RemoveEffects(std::uint32_t) override {}
     void ClearHandles() override { ++clears; }
     void SetAvailable(bool a) override { available = a; }
-};
-
-class FakeScreenSaver : public IScreenSaver {
-public:
-    bool detectable = true, active = false;
-    bool IsDetectable() override { return detectable; }
-    bool IsActive() override { return active; }
-};
-
-class FakeVisuals : public IVisualHost {
-public:
-    bool active = false;
-    bool AnyVisualActive() override { return active; }
 };
 
 // Identifies files with the real track reader.
@@ -134,6 +63,8 @@ private:
 struct EngineRig {
     // `manual`: the library's manual output at the engine's frequency; else BASS_Init (SDL dummy).
     explicit EngineRig(bool manual = true);
+    // The output opened by `initAudio` (nothing is rendered by Tick).
+    explicit EngineRig(CPlaybackEngine::AudioInitFn initAudio);
     ~EngineRig();
 
     // Adds files to the playlist through the real reader; returns how many were added.

@@ -3,13 +3,10 @@
 // engine opens; the Timer Playback dialog's stored times start and stop playback through the tick.
 #include "ui/CEqualizerDlg.h"
 #include "ui/CMainFrame.h"
-#include "core/CMessageBox.h"
 #include "ui/CTimerDlg.h"
 #include "ui/CToolTipSlider.h"
-#include "engine/IScreenSaver.h"
 #include "engine/PlayerCommands.h"
 #include "playlist/CPlayerDoc.h"
-#include "playlist/CTrackInfoIdentifier.h"
 #include "platform/bass/bass.h"
 #include "tests/support/TempDir.h"
 
@@ -19,7 +16,7 @@
 #include <QTimeEdit>
 #include <QTimer>
 
-#include "tests/support/FakeMessageBox.h"
+#include "tests/support/PlayerCoreRig.h"
 #include "tests/support/MediaFixtures.h"
 
 #include <gtest/gtest.h>
@@ -27,13 +24,6 @@
 namespace {
 
 namespace fc = FrameCommand;
-
-// A screen saver that can be followed and never runs.
-class IdleScreenSaver : public IScreenSaver {
-public:
-    bool IsDetectable() override { return true; }
-    bool IsActive() override { return false; }
-};
 
 class WiringTest : public ::testing::Test {
 public:
@@ -48,12 +38,8 @@ public:
         doc.eqenable = 1;
         doc.eq = {4, 0, -6, 0, 0, 0, 0, 0, 30};
         CMainFrame::Options options;
-        options.view.doc = &doc;
-        options.view.messageBox = &messageBox;
-        options.view.identifier = &identifier;
-        options.view.screenSaver = &screenSaver;
-        options.view.startMainTimer = false;
-        options.view.wallClock = [this] { return now; };
+        options.core = rig.core.get();
+        options.messageBox = &rig.messageBox;
         frame = std::make_unique<CMainFrame>(options);
         ASSERT_TRUE(frame->InitialUpdate(CStartRequest{}));
         ASSERT_EQ(doc.AddFiles(files), 2);
@@ -64,12 +50,12 @@ public:
         if (frame)
             frame->View().ShutDown();
     }
-    CPlaybackEngine &Engine() { return frame->View().Engine(); }
-    CEqualizer &Eq() { return frame->View().Equalizer(); }
+    CPlaybackEngine &Engine() { return rig.Engine(); }
+    CEqualizer &Eq() { return rig.core->Equalizer(); }
     void Tick(int n)
     {
         for (int i = 0; i < n; ++i)
-            frame->View().OnTick();
+            rig.core->OnTick();
     }
     // The band parameters the audio library holds for each handle; a removed effect reads as absent.
     void ExpectEffects(const std::array<float, 9> &gains, const char *when)
@@ -86,11 +72,10 @@ public:
 
     TempDir dir;
     std::vector<std::string> files;
-    FakeMessageBox messageBox{CMessageBox::kAnswerNo};
-    IdleScreenSaver screenSaver;
-    CTrackInfoIdentifier identifier;
-    CPlayerDoc doc{identifier, messageBox};
     TimeOfDay now{12, 0, 0};
+    // The real output on SDL's dummy driver and the steady clock, as the program runs.
+    PlayerCoreRig rig{{.manualOutput = false, .testClock = false, .wallClock = [this] { return now; }}};
+    CPlayerDoc &doc = rig.doc;
     std::unique_ptr<CMainFrame> frame;
 };
 

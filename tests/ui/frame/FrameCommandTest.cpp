@@ -1,15 +1,13 @@
 // The main window driven in-process on the real engine (SDL's dummy output): every route into the
 // command router - menu ids, function-key messages, tray click sequences - must reach the operation.
 #include "ui/CMainFrame.h"
-#include "core/CMessageBox.h"
 #include "engine/PlayerCommands.h"
 #include "playlist/CPlayerDoc.h"
-#include "playlist/CTrackInfoIdentifier.h"
 #include "tests/support/TempDir.h"
 
 #include <QMenu>
 
-#include "tests/support/FakeMessageBox.h"
+#include "tests/support/PlayerCoreRig.h"
 #include "tests/support/MediaFixtures.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +20,6 @@ namespace cmd = PlayerCommand;
 
 class FrameTest : public ::testing::Test {
 public:
-public:
     void SetUp() override
     {
         for (const char *name : {"a", "b", "c"}) {
@@ -32,10 +29,8 @@ public:
         }
         doc.SetDataFolder(dir.file("data"));
         CMainFrame::Options options;
-        options.view.doc = &doc;
-        options.view.messageBox = &messageBox;
-        options.view.identifier = &identifier;
-        options.view.startMainTimer = false;
+        options.core = rig.core.get();
+        options.messageBox = &rig.messageBox;
         options.doubleClickMs = 300;
         frame = std::make_unique<CMainFrame>(options);
         ASSERT_TRUE(frame->InitialUpdate(CStartRequest{}));
@@ -47,14 +42,14 @@ public:
         if (frame)
             frame->View().ShutDown();
     }
-    CPlaybackEngine &Engine() { return frame->View().Engine(); }
+    CPlaybackEngine &Engine() { return rig.Engine(); }
     int Playing() { return doc.State().m_nPlaying; }
 
     TempDir dir;
     std::vector<std::string> files;
-    FakeMessageBox messageBox{CMessageBox::kAnswerNo};
-    CTrackInfoIdentifier identifier;
-    CPlayerDoc doc{identifier, messageBox};
+    // The real output on SDL's dummy driver and the steady clock, as the program runs.
+    PlayerCoreRig rig{{.manualOutput = false, .testClock = false}};
+    CPlayerDoc &doc = rig.doc;
     std::unique_ptr<CMainFrame> frame;
 };
 
@@ -80,7 +75,7 @@ TEST_F(FrameTest, MenuIdsAndFunctionKeysReachTheirOperations)
         {"Mute again", byId(cmd::kMute), [](FrameTest &t) { return t.Engine().SavedVolume() == 0; }},
         {"Set volume 50%", byId(cmd::kSetVolume100 + 5), [](FrameTest &t) { return t.Engine().VolumeSliderPosition() == 50; }},
         {"Repeat track", byId(cmd::kRepeatTrack), [](FrameTest &t) { return t.doc.repeattrack != 0; }},
-        {"Stop at track end", byId(cmd::kStopAtTrackEnd), [](FrameTest &t) { return t.frame->View().PlayOrder().StopAfterEntry(); }},
+        {"Stop at track end", byId(cmd::kStopAtTrackEnd), [](FrameTest &t) { return t.rig.core->PlayOrder().StopAfterEntry(); }},
         {"Stop", byId(cmd::kStop), [](FrameTest &t) { return !t.Engine().IsPlaying() && t.Playing() == -1; }},
         {"tray item 36001 + k plays its entry", [](CMainFrame &f) { f.TrayMenu(); f.Execute(36003); },
          [](FrameTest &t) { return t.Playing() == 2; }},

@@ -1,0 +1,251 @@
+#include "engine/CPlayerCore.h"
+
+#include "core/CMessageBox.h"
+#include "playlist/CPlayerDoc.h"
+#include "playlist/CTrackInfoIdentifier.h"
+#include "platform/bass/bass.h"
+
+#include <QEvent>
+
+#include <algorithm>
+#include <cmath>
+
+CPlayerCore::CPlayerCore(const Services &services)
+    : m_doc(*services.doc), m_messageBox(*services.messageBox), m_services(services), m_gapless(*services.doc),
+      m_decoder(&m_gapless, nullptr), m_equalizer(*services.doc), m_timer(*this)
+{
+    PlaybackEngineLinks links;
+    links.doc = &m_doc;
+    links.decoder = &m_decoder;
+    links.messageBox = &m_messageBox;
+    links.clock = services.clock ? services.clock : &m_steadyClock;
+    links.counter = &m_detached;
+    links.positionBar = &m_detached;
+    links.meter = &m_detached;
+    links.status = &m_detached;
+    links.volumeSlider = &m_detached;
+    links.equalizer = &m_equalizer;
+    links.screenSaver = services.screenSaver;
+    links.visuals = &m_detached;
+    links.timed = this;
+    links.gapless = &m_gapless;
+    m_engine = std::make_unique<CPlaybackEngine>(links, services.initAudio);
+    m_order = std::make_unique<CPlayOrder>(m_doc, *m_engine);
+    m_engine->SetPlayOrder(m_order.get());
+    m_transport = std::make_unique<CTransportCommands>(*m_order, *m_engine, *this, m_doc);
+    m_timed = std::make_unique<CTimedPlayback>(m_doc, *m_engine, *m_engine, *m_order, services.wallClock);
+    m_equalizer.SetChannelSource([this]() -> std::uint32_t {
+        return m_engine->MusicHandle() ? m_engine->MusicHandle() : m_engine->StreamHandle();
+    });
+
+    connect(&m_doc, &CPlayerDoc::playEntryRequested, this, [this](int index) { PlayIndex(index); });
+    connect(&m_doc, &CPlayerDoc::playlistEmptied, this, [this] { m_engine->ShowEntry(CPlaylistEntry()); });
+}
+
+CPlayerCore::~CPlayerCore()
+{
+    ShutDown();
+}
+
+void CPlayerCore::AttachDisplays(const Displays &displays)
+{
+    m_engine->SetDisplays(*displays.counter, *displays.positionBar, *displays.meter, *displays.volumeSlider,
+                          *displays.status);
+}
+
+void CPlayerCore::DetachDisplays()
+{
+    m_engine->SetDisplays(m_detached, m_detached, m_detached, m_detached, m_detached);
+}
+
+void CPlayerCore::AttachVisualHost(IVisualHost *visuals)
+{
+    m_engine->SetVisualHost(visuals ? *visuals : m_detached);
+}
+
+void CPlayerCore::OpenOutput()
+{
+    m_engine->InitAudio();
+}
+
+void CPlayerCore::SelectRow(int row)
+{
+    if (row < 0 || row >= m_doc.EntryCount())
+        return;
+    m_doc.SelectOnly(row);
+}
+
+void CPlayerCore::ApplyStartRequest(const CStartRequest &request)
+{
+    m_gapless.Refresh();
+    if (!m_services.programFolder.empty() && m_decoder.LoadWmaPlugin(m_services.programFolder)) {
+        m_bWmaAvailable = true;
+        if (m_services.identifier)
+            m_services.identifier->SetWmaBinding(&m_decoder.WmaBinding());
+    }
+
+    switch (request.kind) {
+    case CStartRequest::Kind::Resume:
+    case CStartRequest::Kind::Cd:
+        m_doc.LoadPlaylist();
+        m_doc.RebuildRows();
+        // No CD drives are known, so only a playlist item can be resumed.
+        if (request.kind == CStartRequest::Kind::Resume && m_doc.lastpos != 0 && m_doc.lasttab == 0) {
+            if (m_doc.lastindex >= 0 && m_doc.lastindex < m_doc.EntryCount())
+                SelectRow(m_doc.lastindex);
+            if (request.autoPlay && m_doc.lastduration != 0)
+                m_engine->SetFadeIn(kResumeFadeTicks);
+        }
+        break;
+    case CStartRequest::Kind::Playlist:
+        m_doc.m_strPlaylistDir = request.playlistFolder;
+        m_doc.m_strPlaylistName = request.playlistName;
+        m_doc.LoadPlaylist();
+        m_doc.RebuildRows();
+        break;
+    case CStartRequest::Kind::AddFile:
+    case CStartRequest::Kind::PlayFile:
+        // The file joins the current playlist, which is loaded first: a list of just this file would
+        // be saved over the user's playlist at exit.
+        m_doc.LoadPlaylist();
+        m_doc.RebuildRows();
+        if (m_doc.AddFiles({request.path}) > 0)
+            SelectRow(m_doc.EntryCount() - 1);
+        break;
+    }
+    if (!request.alsoAdd.empty())
+        m_doc.AddFiles(request.alsoAdd);
+}
+
+bool CPlayerCore::Begin(const CStartRequest &request)
+{
+    const IClock &clock = m_services.clock ? *m_services.clock : m_steadyClock;
+    if (clock.Frequency() == 0) {
+        m_messageBox.Show(kNoCounterMessage);
+        return false;
+    }
+    if (m_services.startMainTimer && !m_timer.StartMainTimer()) {
+        m_messageBox.Show(kNoTimerMessage);
+        return false;
+    }
+    if (BASS_GetVersion() < kMinimumLibraryVersion) {
+        m_messageBox.Show(kOldLibraryMessage);
+        return false;
+    }
+    // A "-cd" start asks for a CD track; with no drive known there is nothing to play, and the
+    // playlist's cursor entry is not what was asked for.
+    if (request.autoPlay && request.kind != CStartRequest::Kind::Cd) {
+        m_engine->Play();
+        if (m_engine->FadeIn() != 0)
+            m_engine->SetPosition(m_doc.lastduration, 0);
+    }
+    m_engine->SetInitialised(true);
+    m_bInitialised = true;
+    return true;
+}
+
+void CPlayerCore::PlayIndex(int index)
+{
+    if (index < 0 || index >= m_doc.EntryCount())
+        return;
+    if (m_engine->IsPaused())
+        m_engine->StopPlayback(); // a paused entry would only resume
+    SelectRow(index);
+    m_engine->Play();
+    emit playingRowChanged();
+}
+
+void CPlayerCore::TimedCheck()
+{
+    m_timed->TimedCheck();
+}
+
+void CPlayerCore::OnTick()
+{
+    const int playing = m_doc.State().m_nPlaying;
+    m_engine->OnTick();
+    if (playing != m_doc.State().m_nPlaying)
+        emit playingRowChanged();
+    emit tickDone();
+}
+
+bool CPlayerCore::event(QEvent *event)
+{
+    if (event->type() == static_cast<QEvent::Type>(CMainTimer::kTickEventType)) {
+        if (!m_bShutDown)
+            OnTick();
+        m_timer.TickDone();
+        return true;
+    }
+    return QObject::event(event);
+}
+
+void CPlayerCore::ShutDown()
+{
+    if (m_bShutDown)
+        return;
+    m_bShutDown = true;
+    m_timer.StopMainTimer();
+    if (m_engine->IsPlaying()) {
+        m_doc.lastduration = std::max(0, static_cast<int>(m_engine->ElapsedMs() / 1000));
+        m_doc.lastindex = std::max(0, m_doc.State().m_nPlaying);
+        m_doc.lasttab = 0;
+    } else {
+        m_doc.lastindex = std::max(0, m_doc.State().m_nCurrent);
+    }
+    m_engine->ShutDown();
+    m_decoder.FreeWmaPlugin();
+    if (m_services.identifier)
+        m_services.identifier->SetWmaBinding(nullptr);
+}
+
+IMprisPlayer::Status CPlayerCore::PlaybackStatus() const
+{
+    if (!m_engine->IsPlaying())
+        return IMprisPlayer::Status::Stopped;
+    return m_engine->IsPaused() ? IMprisPlayer::Status::Paused : IMprisPlayer::Status::Playing;
+}
+
+IMprisPlayer::Track CPlayerCore::CurrentTrack() const
+{
+    IMprisPlayer::Track track;
+    CPlaylistEntry entry;
+    int row = -1;
+    if (m_engine->IsPlaying()) {
+        entry = m_engine->CurrentEntry();
+        row = m_doc.State().m_nPlaying;
+    } else if (m_doc.GetEntry(m_doc.State().m_nCurrent, entry)) {
+        row = m_doc.State().m_nCurrent;
+    } else {
+        return track;
+    }
+    track.valid = true;
+    track.row = std::max(0, row);
+    track.title = entry.m_strTitle;
+    track.artist = entry.m_strArtist;
+    track.album = entry.m_strAlbum;
+    track.lengthUs = static_cast<std::int64_t>(entry.m_nDuration) * 1000000;
+    track.path = entry.m_strPath;
+    return track;
+}
+
+std::int64_t CPlayerCore::PositionUs() const
+{
+    return static_cast<std::int64_t>(m_engine->ElapsedMs()) * 1000;
+}
+
+double CPlayerCore::Volume() const
+{
+    return m_engine->VolumeSliderPosition() / 100.0;
+}
+
+void CPlayerCore::SeekTo(std::int64_t positionUs)
+{
+    if (m_engine->IsPlaying())
+        m_engine->SetPosition(static_cast<int>(positionUs / 1000000), 0);
+}
+
+void CPlayerCore::SetVolume(double volume)
+{
+    m_engine->SetVolumeSliderPosition(static_cast<int>(std::lround(volume * 100.0)));
+}

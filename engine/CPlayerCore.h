@@ -1,0 +1,157 @@
+#pragma once
+// The player without a window: owns the playback engine, the stream decoder and its gapless
+// playlist, the play order, the transport commands, the daily timed playback, the equalizer logic and
+// the main timer, and wires them together. The window attaches its displays and its visual host
+// (until then the engine draws on stand-ins); the main window, the media-player service and tests
+// reach playback through this class.
+//
+// Start-up, in this order: OpenOutput (the audio output from the settings), then the window
+// initialises its equalizer window, then ApplyStartRequest (gapless snapshot, the Windows Media
+// plug-in, the start request's playlist or file), then Begin (counter, main timer and library
+// checks, auto-play or resume, the initialised flag).
+// Shut-down (ShutDown): main timer, resume state, channel and output, the Windows Media plug-in.
+//
+// The main timer's tick event (type 10603) is received here: OnTick runs the engine's tick, then the
+// timer is released for the next one and tickDone follows.
+//
+// Threads: user-interface thread only, except the main timer's own thread, which only posts.
+
+#include "core/CSteadyClock.h"
+#include "core/CStartRequest.h"
+#include "engine/CDetachedDisplays.h"
+#include "engine/CDocGaplessPlaylist.h"
+#include "engine/CEqualizer.h"
+#include "engine/CMainTimer.h"
+#include "engine/CPlayOrder.h"
+#include "engine/CPlaybackEngine.h"
+#include "engine/CStreamDecoder.h"
+#include "engine/CTimedPlayback.h"
+#include "engine/CTransportCommands.h"
+#include "engine/IMprisPlayer.h"
+#include "engine/IPlaybackControls.h"
+#include "engine/ITimedPlayback.h"
+
+#include <QObject>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class CMessageBox;
+class CPlayerDoc;
+class CTrackInfoIdentifier;
+class IClock;
+class IScreenSaver;
+
+class CPlayerCore : public QObject, public IPlaybackControls, public ITimedPlayback {
+    Q_OBJECT
+
+public:
+    static constexpr const char *kNoCounterMessage = "High resolution counter not detected.  ";
+    static constexpr const char *kNoTimerMessage = "Could not initialize main timer.  ";
+    static constexpr const char *kOldLibraryMessage = "Melvane requires BASS library v1.8 or higher.  ";
+    static constexpr unsigned kMinimumLibraryVersion = 0x00080001;
+    static constexpr int kResumeFadeTicks = 100;
+
+    struct Services {
+        CPlayerDoc *doc = nullptr;
+        CMessageBox *messageBox = nullptr;
+        IScreenSaver *screenSaver = nullptr;         // required: the engine asks it once a second
+        CTrackInfoIdentifier *identifier = nullptr; // gets the WMA binding once the plug-in loads
+        std::string programFolder;                   // where mv_asfin.so is looked for
+        CPlaybackEngine::AudioInitFn initAudio = nullptr;
+        bool startMainTimer = true;         // tests drive OnTick themselves
+        CTimedPlayback::WallClock wallClock; // the timed playback's time of day; empty: the system's
+        IClock *clock = nullptr;             // the engine's elapsed-time clock; null: the steady clock
+    };
+
+    // What a window shows playback on; every member must be set.
+    struct Displays {
+        ICounterDisplay *counter = nullptr;
+        IPositionBar *positionBar = nullptr;
+        ILevelMeter *meter = nullptr;
+        IVolumeSlider *volumeSlider = nullptr;
+        IStatusText *status = nullptr;
+    };
+
+    explicit CPlayerCore(const Services &services);
+    ~CPlayerCore() override;
+    CPlayerCore(const CPlayerCore &) = delete;
+    CPlayerCore &operator=(const CPlayerCore &) = delete;
+
+    void AttachDisplays(const Displays &displays);
+    // Back to the stand-ins (the window is going).
+    void DetachDisplays();
+    // Null: no visual plug-in is hosted.
+    void AttachVisualHost(IVisualHost *visuals);
+
+    void OpenOutput();
+    void ApplyStartRequest(const CStartRequest &request);
+    // False when start-up must end the process (a message was shown).
+    bool Begin(const CStartRequest &request);
+    // Safe to call more than once.
+    void ShutDown();
+    bool Initialised() const { return m_bInitialised; }
+    bool IsShutDown() const { return m_bShutDown; }
+
+    void OnTick();
+    // Plays the playlist entry `index` (tray menu, list double-click, a file opened from outside).
+    void PlayIndex(int index);
+
+    CPlayerDoc &Doc() { return m_doc; }
+    CPlaybackEngine &Engine() { return *m_engine; }
+    const CPlaybackEngine &Engine() const { return *m_engine; }
+    CPlayOrder &PlayOrder() { return *m_order; }
+    CTransportCommands &Transport() { return *m_transport; }
+    CEqualizer &Equalizer() { return m_equalizer; }
+    CStreamDecoder &Decoder() { return m_decoder; }
+    IScreenSaver *ScreenSaver() const { return m_services.screenSaver; }
+    bool WmaAvailable() const { return m_bWmaAvailable; }
+
+    // Playback as the media-player service reports and changes it.
+    IMprisPlayer::Status PlaybackStatus() const;
+    // The playing entry, or the one at the cursor while stopped; invalid when there is none.
+    IMprisPlayer::Track CurrentTrack() const;
+    std::int64_t PositionUs() const;
+    double Volume() const; // 0..1
+    // Within the playing entry; nothing while stopped.
+    void SeekTo(std::int64_t positionUs);
+    // The slider's new position; the next tick applies it to the output and ends a mute.
+    void SetVolume(double volume);
+
+    // IPlaybackControls
+    void TogglePause() override { m_engine->TogglePause(); }
+    void ToggleFadeOut() override { m_engine->ToggleFadeOut(); }
+    void ToggleMute() override { m_engine->ToggleMute(); }
+    bool IsPaused() const override { return m_engine->IsPaused(); }
+    // ITimedPlayback
+    void TimedCheck() override;
+
+signals:
+    // The playing row moved (a tick's change-over or end, or PlayIndex): the list repaints.
+    void playingRowChanged();
+    void tickDone();
+
+protected:
+    bool event(QEvent *event) override;
+
+private:
+    void SelectRow(int row);
+
+    CPlayerDoc &m_doc;
+    CMessageBox &m_messageBox;
+    Services m_services;
+    CSteadyClock m_steadyClock;
+    CDetachedDisplays m_detached;
+    CDocGaplessPlaylist m_gapless;
+    CStreamDecoder m_decoder;
+    CEqualizer m_equalizer;
+    std::unique_ptr<CPlaybackEngine> m_engine;
+    std::unique_ptr<CPlayOrder> m_order;
+    std::unique_ptr<CTransportCommands> m_transport;
+    std::unique_ptr<CTimedPlayback> m_timed;
+    CMainTimer m_timer;
+    bool m_bInitialised = false;
+    bool m_bShutDown = false;
+    bool m_bWmaAvailable = false;
+};

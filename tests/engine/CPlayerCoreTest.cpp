@@ -1,0 +1,157 @@
+// The player core without a window: start-up from each kind of start request, resume state at
+// shut-down, the main timer's tick event, the playing row followed across a change-over, and
+// playback as the media-player service reads and changes it.
+#include "tests/engine/EngineRig.h"
+#include "tests/support/ManualOutput.h"
+#include "tests/support/PlayerCoreRig.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using engine_test::MakeWav;
+
+TEST(PlayerCore, StartRequestsSelectResumeAndPlay)
+{
+    TempDir dir;
+    const std::vector<std::string> files = {MakeWav(dir, "a", 8.0), MakeWav(dir, "b", 8.0), MakeWav(dir, "c", 8.0)};
+    const std::string extra = MakeWav(dir, "extra", 1.0);
+    struct Case {
+        const char *name;
+        CStartRequest::Kind kind;
+        bool autoPlay;
+        int lastduration;
+        int selected, playing;
+        int elapsedAtLeastMs; // 0: nothing was sought
+    };
+    const Case cases[] = {
+        {"resume without auto-play", CStartRequest::Kind::Resume, false, 4, 1, -1, 0},
+        {"resume with auto-play fades in at the stored time", CStartRequest::Kind::Resume, true, 4, 1, 1, 4000},
+        {"a played file joins the playlist and plays", CStartRequest::Kind::PlayFile, true, 0, 3, 3, 0},
+        {"a CD start neither resumes nor plays the playlist", CStartRequest::Kind::Cd, true, 4, 0, -1, 0},
+    };
+    {
+        FakeMessageBox messageBox;
+        CTrackInfoIdentifier identifier;
+        CPlayerDoc saved(identifier, messageBox);
+        saved.SetDataFolder(dir.file("data"));
+        ASSERT_EQ(saved.AddFiles(files), 3);
+        saved.SaveAtExit(); // the default playlist every start below loads
+    }
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        PlayerCoreRig rig;
+        rig.doc.SetDataFolder(dir.file("data"));
+        rig.doc.lastpos = 1;
+        rig.doc.lastindex = 1;
+        rig.doc.lastduration = c.lastduration;
+        CStartRequest request;
+        request.kind = c.kind;
+        request.autoPlay = c.autoPlay;
+        request.path = extra;
+        ASSERT_TRUE(rig.Start(request));
+        EXPECT_TRUE(rig.core->Initialised());
+        EXPECT_EQ(rig.doc.EntryCount(), c.kind == CStartRequest::Kind::PlayFile ? 4 : 3);
+        EXPECT_EQ(rig.doc.State().m_nCurrent, c.selected);
+        EXPECT_EQ(rig.doc.State().m_nPlaying, c.playing);
+        EXPECT_EQ(rig.Engine().IsPlaying(), c.playing >= 0);
+        EXPECT_GE(rig.Engine().ElapsedMs(), static_cast<unsigned>(c.elapsedAtLeastMs));
+        EXPECT_EQ(rig.Engine().FadeIn() != 0, c.elapsedAtLeastMs != 0);
+        EXPECT_TRUE(rig.messageBox.m_texts.empty());
+    }
+}
+
+TEST(PlayerCore, ShutDownKeepsWhereToResume)
+{
+    TempDir dir;
+    const std::vector<std::string> files = {MakeWav(dir, "a", 8.0), MakeWav(dir, "b", 8.0)};
+    for (const bool playing : {true, false}) {
+        SCOPED_TRACE(playing ? "playing" : "stopped");
+        PlayerCoreRig rig;
+        ASSERT_TRUE(rig.Start());
+        ASSERT_EQ(rig.Add(files), 2);
+        rig.doc.UserFocused(1);
+        if (playing) {
+            rig.core->PlayIndex(1);
+            rig.Ticks(160); // 3.2 s
+        }
+        rig.core->ShutDown();
+        EXPECT_EQ(rig.doc.lastindex, 1);
+        EXPECT_EQ(rig.doc.lastduration, playing ? 3 : 0);
+        EXPECT_FALSE(rig.Engine().IsPlaying());
+        rig.core->ShutDown(); // a second call changes nothing
+        EXPECT_EQ(rig.doc.lastindex, 1);
+    }
+}
+
+TEST(PlayerCore, TickEventsRunTheTickAndThePlayingRowIsFollowed)
+{
+    int argc = 1;
+    char name[] = "tests";
+    char *argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    TempDir dir;
+    const std::vector<std::string> files = {MakeWav(dir, "a", 0.4), MakeWav(dir, "b", 0.4)};
+    PlayerCoreRig rig;
+    rig.doc.gapless = 0;
+    ASSERT_TRUE(rig.Start());
+    ASSERT_EQ(rig.Add(files), 2);
+    std::vector<int> rowsSeen;
+    int ticks = 0;
+    QObject::connect(rig.core.get(), &CPlayerCore::playingRowChanged, [&] { rowsSeen.push_back(rig.doc.State().m_nPlaying); });
+    QObject::connect(rig.core.get(), &CPlayerCore::tickDone, [&] { ++ticks; });
+    rig.core->PlayIndex(0);
+    QEvent tick(static_cast<QEvent::Type>(CMainTimer::kTickEventType));
+    for (int i = 0; i < 150 && rig.Engine().IsPlaying(); ++i) {
+        rig.clock.AdvanceMs(20);
+        ManualOutput::Render(rig.renderBuffer, 882);
+        QCoreApplication::sendEvent(rig.core.get(), &tick);
+    }
+    EXPECT_GT(ticks, 20) << "each tick event ran the tick";
+    EXPECT_EQ(rowsSeen, (std::vector<int>{0, 1, -1})) << "started, moved on in list order, ended";
+    EXPECT_EQ(rig.core->PlayOrder().PlaylistHistory(), (std::deque<std::string>{files[0], files[1]}))
+        << "the real play order recorded both";
+    rig.core->ShutDown();
+    const int before = ticks;
+    QCoreApplication::sendEvent(rig.core.get(), &tick);
+    EXPECT_EQ(ticks, before) << "no tick after the shut-down";
+}
+
+TEST(PlayerCore, MediaServiceReadsAndChangesPlayback)
+{
+    TempDir dir;
+    const std::string a = MakeWav(dir, "a", 10.0);
+    PlayerCoreRig rig;
+    ASSERT_TRUE(rig.Start());
+    EXPECT_FALSE(rig.core->CurrentTrack().valid) << "an empty playlist has no track";
+    ASSERT_EQ(rig.Add({a}), 1);
+    rig.doc.UserFocused(0);
+
+    IMprisPlayer::Track track = rig.core->CurrentTrack();
+    EXPECT_TRUE(track.valid);
+    EXPECT_EQ(track.path, a);
+    EXPECT_EQ(track.lengthUs, 10'000'000);
+    EXPECT_EQ(rig.core->PlaybackStatus(), IMprisPlayer::Status::Stopped);
+    rig.core->SeekTo(5'000'000);
+    EXPECT_EQ(rig.core->PositionUs(), 0) << "nothing is sought while stopped";
+
+    rig.core->PlayIndex(0);
+    EXPECT_EQ(rig.core->PlaybackStatus(), IMprisPlayer::Status::Playing);
+    rig.core->SeekTo(5'000'000);
+    rig.Tick();
+    EXPECT_GE(rig.core->PositionUs(), 5'000'000);
+    EXPECT_LT(rig.core->PositionUs(), 6'000'000);
+    rig.core->TogglePause();
+    EXPECT_EQ(rig.core->PlaybackStatus(), IMprisPlayer::Status::Paused);
+
+    rig.core->SetVolume(0.25);
+    EXPECT_EQ(rig.volumeSlider.position, 25);
+    rig.Tick();
+    EXPECT_DOUBLE_EQ(rig.core->Volume(), 0.25);
+    EXPECT_EQ(BASS_GetVolume(), 25u) << "the tick applied the slider to the output";
+}
+
+} // namespace
