@@ -58,6 +58,10 @@ bool CWmaBinding::Open(const std::string &path, int startSeconds)
     std::memset(&m_info, 0, sizeof m_info);
     // The path keeps its case: file names are case-sensitive here.
     m_bOpen = m_pOpen(path.c_str(), static_cast<std::uint32_t>(startSeconds < 0 ? 0 : startSeconds)) != 0;
+    // A protected file would decode to noise or nothing; refusing it lets the player say it cannot
+    // be loaded instead of passing over it in silence.
+    if (m_bOpen && m_info.isProtected != 0)
+        Close();
     return m_bOpen;
 }
 

@@ -27,7 +27,8 @@ public:
     void Free();
     bool IsLoaded() const { return m_library.IsLoaded(); }
 
-    // Opens `path` for playback at `startSeconds` (closing the previous file first).
+    // Opens `path` for playback at `startSeconds` (closing the previous file first); refuses a
+    // protected file.
     bool Open(const std::string &path, int startSeconds);
     void Close();
     // 16-bit: the plug-in's bytes as they come. Float: the plug-in fills the first half of `buffer`

@@ -43,11 +43,17 @@ std::string CQtFileDialogs::SavePlaylistFile(const std::string &folder, const st
 
 std::vector<std::string> CQtFileDialogs::OpenMusicFiles(const std::string &folder, const Filters &filters)
 {
+    // Each row shows its own name only; the patterns the dialog matches follow in a last pair of
+    // parentheses, in both cases, because some dialogs match names case-sensitively and files come
+    // from systems where ".MP3" is common.
     QStringList names;
-    for (const auto &[name, pattern] : filters)
-        names << QString::fromStdString(name + " (" + pattern + ")").replace(';', ' ');
+    for (const auto &[name, pattern] : filters) {
+        const QString lower = QString::fromStdString(pattern).toLower().replace(';', ' ');
+        names << QString::fromStdString(name) + QStringLiteral(" (") + lower + ' ' + lower.toUpper() + ')';
+    }
     const QStringList chosen = QFileDialog::getOpenFileNames(m_pParent, QStringLiteral("Add File(s)"),
-                                                             QString::fromStdString(folder), names.join(";;"));
+                                                             QString::fromStdString(folder), names.join(QStringLiteral(";;")),
+                                                             nullptr, QFileDialog::HideNameFilterDetails);
     std::vector<std::string> paths;
     for (const QString &path : chosen)
         paths.push_back(path.toStdString());

@@ -4,6 +4,7 @@
 
 #include <taglib/asffile.h>
 #include <taglib/tbytevectorstream.h>
+#include <taglib/tfilestream.h>
 
 #include <cstring>
 #include <fstream>
@@ -97,7 +98,11 @@ void CAsfAttributes::ToArray(const std::u16string &text, std::uint16_t *array, s
 
 bool CAsfAttributes::Read(const std::string &path, WmaInfo &info)
 {
-    TagLib::ASF::File file(path.c_str(), true, TagLib::AudioProperties::Accurate);
+    // Read-only, so that describing a file never needs (or takes) write access to it.
+    TagLib::FileStream stream(path.c_str(), true);
+    if (!stream.isOpen())
+        return false;
+    TagLib::ASF::File file(&stream, true, TagLib::AudioProperties::Accurate);
     if (!file.isValid() || !file.tag())
         return false;
     const TagLib::ASF::Tag &tag = *file.tag();

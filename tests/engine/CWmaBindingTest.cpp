@@ -118,6 +118,12 @@ TEST(WmaBinding, SixteenBitAndFloatDelivery)
     g_created = {};
     EXPECT_EQ(decoder->CreateDecodedStream(entry, 0), 0u);
     EXPECT_EQ(g_created.calls, 0);
+    // A protected file opens in the plug-in but is refused (and closed again) rather than played silent.
+    entry.m_strPath = "/m/protected.wma";
+    const int closesBeforeProtected = *closeCount;
+    EXPECT_EQ(decoder->CreateDecodedStream(entry, 0), 0u);
+    EXPECT_EQ(g_created.calls, 0);
+    EXPECT_EQ(*closeCount, closesBeforeProtected + 1);
 }
 
 } // namespace

@@ -35,8 +35,10 @@ std::uint64_t GetLe(const std::string &bytes, std::size_t at, int size)
 
 bool Make(const std::string &path, const Spec &spec)
 {
-    std::string command = "ffmpeg -v error -y -f lavfi -i 'sine=frequency=523:beep_factor=3:sample_rate=" +
-                          std::to_string(spec.rate) + ":duration=" + std::to_string(spec.seconds) + "' -ac " +
+    const std::string source = spec.source ? std::string(spec.source)
+                                           : "sine=frequency=523:beep_factor=3:sample_rate=" + std::to_string(spec.rate) +
+                                                 ":duration=" + std::to_string(spec.seconds);
+    std::string command = "ffmpeg -v error -y -f lavfi -i " + Quote(source) + " -ac " +
                           std::to_string(spec.channels) + " -c:a " + spec.codec + " -b:a " +
                           std::to_string(spec.bitrateK) + "k";
     for (const auto &[key, value] : spec.tags)

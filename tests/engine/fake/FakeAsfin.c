@@ -47,6 +47,7 @@ int WMAOpen(const char *path, uint32_t startSeconds)
     g_channels = strstr(path, "mono") ? 1u : 2u;
     g_info->sampleRate = FAKE_RATE;
     g_info->channels = (uint8_t)g_channels;
+    g_info->isProtected = strstr(path, "protected") ? 1 : 0;
     g_position = startSeconds * FAKE_RATE * g_channels;
     FakeAsfinLastStart = startSeconds;
     g_open = 1;

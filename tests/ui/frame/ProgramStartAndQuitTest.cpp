@@ -2,14 +2,13 @@
 // default one, then ended the ways a user or a session ends it; the playlist files and the settings
 // left on disk are what a user would check. And with the settings a new user has, it is heard.
 #include "platform/registry/CRegistryHive.h"
+#include "tests/support/CapturedAudio.h"
 #include "tests/support/ProgramSandbox.h"
 
 #include <QThread>
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <vector>
@@ -125,34 +124,6 @@ TEST(ProgramStartAndQuit, RelativePlaylistIsRememberedWithItsFolder)
     EXPECT_EQ(SettingText(box, "lastvpldir"), box.Dir().file("lists") + "/");
 }
 
-// Interleaved float stereo as SDL's disk driver writes it.
-std::vector<float> ReadFloats(const std::string &path)
-{
-    const std::string bytes = ReadWholeFile(path);
-    std::vector<float> samples(bytes.size() / sizeof(float));
-    std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
-    return samples;
-}
-
-// The largest normalised correlation between a window of `heard` and `reference` over all lags.
-double BestCorrelation(const std::vector<float> &heard, const std::vector<float> &reference, std::size_t start,
-                       std::size_t window)
-{
-    double best = 0;
-    for (std::size_t lag = 0; lag + window < reference.size() && lag < 44100 * 2; lag += 2) {
-        double xy = 0, xx = 0, yy = 0;
-        for (std::size_t i = 0; i < window; ++i) {
-            const double x = heard[start + i], y = reference[lag + i];
-            xy += x * y;
-            xx += x * x;
-            yy += y * y;
-        }
-        if (xx > 0 && yy > 0)
-            best = std::max(best, xy / std::sqrt(xx * yy));
-    }
-    return best;
-}
-
 TEST(ProgramStartAndQuit, WithDefaultSettingsTheFileIsHeard)
 {
     ProgramSandbox box;
@@ -167,15 +138,14 @@ TEST(ProgramStartAndQuit, WithDefaultSettingsTheFileIsHeard)
 
     const std::string reference = box.Dir().file("reference.raw");
     ASSERT_EQ(RunCommand("ffmpeg -v error -y -i " + tone + " -f f32le -ac 2 -ar 44100 " + reference), 0);
-    const std::vector<float> heard = ReadFloats(captured);
-    const std::vector<float> expected = ReadFloats(reference);
+    const std::vector<float> heard = captured_audio::ReadFloats(captured);
+    const std::vector<float> expected = captured_audio::ReadFloats(reference);
     ASSERT_GT(heard.size(), 44100u) << "at least half a second was played";
-    std::size_t first = 0;
-    while (first < heard.size() && std::fabs(heard[first]) < 1e-3f)
-        ++first;
+    const std::size_t first = captured_audio::FirstSound(heard);
     const std::size_t window = 4410 * 2;
     ASSERT_LT(first + window, heard.size()) << "the output is not silence";
-    EXPECT_GT(BestCorrelation(heard, expected, first, window), 0.99) << "what is heard is the file";
+    EXPECT_GT(captured_audio::BestMatch(heard, first, window, expected, 0, 44100 * 2).correlation, 0.99)
+        << "what is heard is the file";
 }
 
 } // namespace

@@ -1,0 +1,47 @@
+#include "tests/support/CapturedAudio.h"
+
+#include "tests/support/TempDir.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace captured_audio {
+
+std::vector<float> ReadFloats(const std::string &path)
+{
+    const std::string bytes = ReadWholeFile(path);
+    std::vector<float> samples(bytes.size() / sizeof(float));
+    std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
+    return samples;
+}
+
+std::size_t FirstSound(const std::vector<float> &samples, float threshold)
+{
+    std::size_t first = 0;
+    while (first < samples.size() && std::fabs(samples[first]) < threshold)
+        ++first;
+    return first;
+}
+
+Match BestMatch(const std::vector<float> &heard, std::size_t start, std::size_t window,
+                const std::vector<float> &reference, std::size_t lagFrom, std::size_t lagTo)
+{
+    Match best;
+    if (start + window > heard.size())
+        return best;
+    for (std::size_t lag = lagFrom & ~std::size_t{1}; lag <= lagTo && lag + window <= reference.size(); lag += 2) {
+        double xy = 0, xx = 0, yy = 0;
+        for (std::size_t i = 0; i < window; ++i) {
+            const double x = heard[start + i], y = reference[lag + i];
+            xy += x * y;
+            xx += x * x;
+            yy += y * y;
+        }
+        const double correlation = xx > 0 && yy > 0 ? xy / std::sqrt(xx * yy) : 0;
+        if (correlation > best.correlation)
+            best = {static_cast<std::ptrdiff_t>(lag), correlation};
+    }
+    return best;
+}
+
+} // namespace captured_audio

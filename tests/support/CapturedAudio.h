@@ -1,0 +1,28 @@
+#pragma once
+// What the program played, as SDL's disk driver captured it (interleaved 32-bit float), compared
+// with an independent decode of the file: where the sound starts, and which part of the reference
+// a window of it matches.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace captured_audio {
+
+// Interleaved float samples of a raw f32le file; empty when it cannot be read.
+std::vector<float> ReadFloats(const std::string &path);
+
+// Index of the first sample louder than `threshold`; samples.size() when there is none.
+std::size_t FirstSound(const std::vector<float> &samples, float threshold = 1e-3f);
+
+struct Match {
+    std::ptrdiff_t lag = -1; // start of the best-matching window of the reference, in samples
+    double correlation = 0;  // its normalised correlation, 1 for identical shapes
+};
+
+// Compares heard[start, start + window) with every window of `reference` starting between `lagFrom`
+// and `lagTo` (in samples, stepped by whole stereo frames) and returns the best.
+Match BestMatch(const std::vector<float> &heard, std::size_t start, std::size_t window,
+                const std::vector<float> &reference, std::size_t lagFrom, std::size_t lagTo);
+
+} // namespace captured_audio
