@@ -15,8 +15,8 @@ struct Spec {
     int channels = 2;
     int bitrateK = 128;
     double seconds = 3.0;
-    const char *source = nullptr; // an ffmpeg lavfi source instead of the default beeping tone
     std::map<std::string, std::string> tags; // ffmpeg metadata keys: title, artist, album, genre, comment, WM/Year
+    const char *source = nullptr;            // an ffmpeg lavfi source instead of the default beeping tone
 };
 
 // Writes a tone of the given format to `path`; false when ffmpeg failed.
