@@ -387,6 +387,9 @@ void CPlaybackEngine::StopPlayback()
     BASS_Start();
     m_bPaused = 0;
     ResetDisplays();
+    // Visual plug-ins show silence, not the last frame, while nothing plays.
+    m_aSamples.fill(0);
+    m_aSpectrum.fill(0.0f);
 }
 
 void CPlaybackEngine::TogglePause()
@@ -614,6 +617,8 @@ void CPlaybackEngine::OnTick()
             } else {
                 BASS_ChannelGetData(handle, m_aSpectrum.data(), kSpectrumStereo);
             }
+            // What is heard has been mixed at the output rate, whatever the file's own rate.
+            m_nVisualRate = m_nOutputFrequency;
         }
         m_nLevel = BASS_ChannelGetLevel(handle);
         if (m_nLevel == 0xFFFFFFFFu)

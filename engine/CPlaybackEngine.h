@@ -151,6 +151,8 @@ public:
     std::uint32_t EffectsVersion() const { return m_nDsVersion; }
     const std::int16_t *SampleBuffer() const { return m_aSamples.data(); }
     const float *SpectrumBuffer() const { return m_aSpectrum.data(); }
+    // The rate in Hz of the samples and spectra in the buffers above (the output's mixing rate).
+    const std::int32_t *VisualRatePointer() const { return &m_nVisualRate; }
     bool SaverStarted() const { return m_bSaverStarted != 0; }
 
     // Whether the equalizer may be used with an output of effects level `dsver`: not below 8, and at
@@ -201,6 +203,7 @@ private:
     int m_nTrackLengthMs = 0;
     std::uint32_t m_nLevel = 0;
     int m_nCurrentRate = 0;
+    std::int32_t m_nVisualRate = 0;
     OrderTimes m_OrderTimes{};
     CPlaylistEntry m_CurrentEntry;
     int m_bDx8Effects = 0;

@@ -23,6 +23,8 @@ public:
     bool Load(const std::string &path);
     void Unload();
     bool IsLoaded() const { return m_handle != nullptr; }
+    // The dlopen handle (handed to plug-ins that want their own module handle); null when not loaded.
+    void *Handle() const { return m_handle; }
     // The loader's message for the last failed Load or Resolve; empty after a success.
     const std::string &Error() const { return m_error; }
 

@@ -1,12 +1,24 @@
 /* The visual plug-in interface: libraries NAME.so in the player's visuals/ folder, loaded with dlopen and
  * resolved with dlsym by four plain names: QueryVisual, Init, Render, Quit.
  *
- * Threads. The host lists a plug-in by loading it, calling QueryVisual and unloading it again (on its
- * user-interface thread). To run one it starts a thread of its own (the plug-in's window thread) that
- * loads the library, calls Init and then runs the window's event loop through the VisWindow record Init
- * returned; a second thread (the render thread, one step below normal priority) calls Render again and
- * again. Quit is called on the window thread after the render thread has ended. A library runs once at a
- * time: its state lives in its globals.
+ * Threads, as the player's host (vis/CVisualHost, vis/CVisThread) runs them:
+ * - Listing, on the player's user-interface thread: the library is loaded, QueryVisual is called and the
+ *   library is unloaded again. QueryVisual must not start anything.
+ * - The window thread, one per started plug-in: loads the library, calls Init, and then, while the
+ *   VisWindow's Dispatch returns 1, calls Dispatch whenever nEventFd is readable (and at least every
+ *   50 ms). The window Init made belongs to this thread: only it touches the window's connection.
+ * - The render thread, started by the window thread after Init succeeded, one nice step below the
+ *   player: calls Render again and again while the player wants the plug-in to run, waiting the
+ *   returned milliseconds held to 10..100 between calls; a negative result ends the loop. After the loop
+ *   it calls PostClose (unless the window is already gone), which must make the window thread's next
+ *   Dispatch see the window destroyed and return 0.
+ * - Quit is called on the window thread once Dispatch returned 0 and the render thread has ended (the
+ *   render thread is given up to a second after the window went), then the library is unloaded.
+ *   A failed Init gets no Quit; a plug-in lacking Render or Quit is ended at once (Quit if present).
+ * - Stopping from the player (its menu or its exit) ends the render loop within one wait; at its exit
+ *   the player waits until every plug-in has quit.
+ * A library runs once at a time: its state lives in its globals. Init, Render and Quit never block for
+ * long: the player's exit waits for them.
  *
  * Records are plain C with natural pointer sizes; nothing allocated on one side is freed on the other. */
 #ifndef MV_VISUAL_H
@@ -36,7 +48,8 @@ typedef struct VisInfo {
     /* Level word as the audio library reports it: low 16 bits left, high 16 bits right, each 0 to 128;
      * 0 when nothing plays. Written by the player's user-interface thread. */
     const volatile uint32_t *pLevel;
-    /* Sample rate in Hz of what is playing. Written by the player's user-interface thread. */
+    /* Rate in Hz of the samples and spectra below: the output's mixing rate (what is heard), which may
+     * differ from the file's own rate. Written by the player's user-interface thread. */
     const volatile int32_t *pSampleRate;
     /* nSampleBytes / 4 frames of interleaved left/right 16-bit signed samples. Written by the player's
      * user-interface thread. */

@@ -4,7 +4,9 @@
 
 #include "platform/bass/bass_render.h"
 #include "tags/CTrackInfo.h"
+#include "tests/support/MediaFixtures.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace engine_test;
@@ -375,7 +377,13 @@ TEST(PlaybackEngineTick, ScreenSaverStartsAndPausesPlayback)
 TEST(PlaybackEngineTick, VisualDataFollowsTheHeardSound)
 {
     TempDir dir;
-    const std::string mono = MakeWav(dir, "mono", 5.0, 44100, 1);
+    // A 1 kHz tone at half the output rate: the buffers hold it as heard, at the output rate.
+    ToneSpec tone;
+    tone.rate = 22050;
+    tone.channels = 1;
+    tone.seconds = 5.0;
+    tone.synth = "sine 1000";
+    const std::string mono = MakeToneWav(dir, "mono", tone);
     EngineRig rig;
     rig.Start();
     ASSERT_EQ(rig.Add({mono}), 1);
@@ -389,15 +397,25 @@ TEST(PlaybackEngineTick, VisualDataFollowsTheHeardSound)
     EXPECT_GT(peak, 8000) << "samples of the playing tone";
     const float *spectrum = rig.engine->SpectrumBuffer();
     float strongest = 0.0f;
+    int strongestPair = -1;
     for (int i = 0; i < 1024; i += 2) {
         EXPECT_EQ(spectrum[i], spectrum[i + 1]) << "a mono entry fills both halves of each pair";
-        strongest = std::max(strongest, spectrum[i]);
+        if (spectrum[i] > strongest) {
+            strongest = spectrum[i];
+            strongestPair = i / 2;
+        }
     }
     EXPECT_GT(strongest, 0.01f);
+    const int rate = *rig.engine->VisualRatePointer();
+    EXPECT_EQ(rate, rig.engine->OutputFrequency());
+    // Pair p holds bin 2p of a 2048-point transform.
+    EXPECT_NEAR(strongestPair, 1000.0 * 2048 / rate / 2, 1.5);
     EXPECT_NE(rig.meter.level, 0u);
     rig.engine->StopPlayback();
     rig.Tick();
     EXPECT_EQ(rig.meter.level, 0u);
+    EXPECT_TRUE(std::all_of(samples, samples + 2048, [](std::int16_t v) { return v == 0; })) << "cleared at the stop";
+    EXPECT_TRUE(std::all_of(spectrum, spectrum + 1024, [](float v) { return v == 0.0f; }));
 }
 
 TEST(PlaybackEngineTick, PlaylistOfThreeFilesPlaysInOrderAndStopsAtTheEnd)
