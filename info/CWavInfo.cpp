@@ -1,9 +1,19 @@
 #include "info/CWavInfo.h"
 
+#include "platform/formats/CByteReader.h"
+#include "platform/formats/CMpegFrameHeader.h"
+#include "platform/formats/CRiffChunkWalker.h"
+#include "platform/io/CFileDescriptor.h"
+
 #include <array>
-#include <fstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+
+constexpr std::uint32_t kMpegLayer3Tag = 0x0055;
 
 struct WaveFormat {
     std::uint32_t tag;
@@ -106,14 +116,6 @@ constexpr std::array<WaveFormat, 93> kFormats = {{
     {0x2000, "DVM"},
 }};
 
-std::uint32_t Le(const unsigned char *b, std::size_t at, int bytes)
-{
-    std::uint32_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = value << 8 | b[at + static_cast<std::size_t>(i)];
-    return value;
-}
-
 } // namespace
 
 std::string_view CWavInfo::FormatName(std::uint32_t tag)
@@ -126,48 +128,35 @@ std::string_view CWavInfo::FormatName(std::uint32_t tag)
 
 std::uint32_t CWavInfo::MpegBitrate(std::uint32_t header)
 {
-    // Columns: MPEG-1 Layer I, II, III; MPEG-2/2.5 Layer I; MPEG-2/2.5 Layer II and III.
-    static constexpr std::uint16_t kRates[15][5] = {
-        {0, 0, 0, 0, 0},           {32, 32, 32, 32, 8},       {64, 48, 40, 48, 16},     {96, 56, 48, 56, 24},
-        {128, 64, 56, 64, 32},     {160, 80, 64, 80, 40},     {192, 96, 80, 96, 48},    {224, 112, 96, 112, 56},
-        {256, 128, 112, 128, 64},  {288, 160, 128, 144, 80},  {320, 192, 160, 160, 96}, {352, 224, 192, 176, 112},
-        {384, 256, 224, 192, 128}, {416, 320, 256, 224, 144}, {448, 384, 320, 256, 160},
-    };
-    const std::uint32_t version = (header >> 19) & 3; // 3 MPEG-1, 2 MPEG-2, 0 MPEG-2.5
-    const std::uint32_t layer = (header >> 17) & 3;   // 3 Layer I, 2 Layer II, 1 Layer III
-    const std::uint32_t index = (header >> 12) & 15;
-    if ((header >> 21) != 0x7FF || version == 1 || layer == 0 || index == 15)
-        return 0;
-    const std::size_t column = version == 3 ? 3 - layer : layer == 3 ? 3 : 4;
-    return kRates[index][column];
+    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(header >> 24), static_cast<std::uint8_t>(header >> 16),
+                                   static_cast<std::uint8_t>(header >> 8), static_cast<std::uint8_t>(header)};
+    const auto parsed = CMpegFrameHeader::Parse(bytes);
+    return parsed ? parsed->Bitrate() / 1000 : 0;
 }
 
 CWavInfo CWavInfo::Read(const std::string &path)
 {
     CWavInfo info;
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
+    // Non-blocking, and only a regular file is read, so a FIFO cannot hang the window.
+    CFileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
         return info;
     info.opened = true;
-    info.fileSize = static_cast<std::uint64_t>(in.tellg());
-    in.seekg(0);
-    unsigned char b[136] = {}; // 128 read; the MPEG header of a data chunk at 120 reaches 131
-    in.read(reinterpret_cast<char *>(b), 128);
-    info.formatTag = Le(b, 20, 2);
-    info.channels = b[22];
-    info.sampleRate = Le(b, 24, 4);
-    info.bytesPerSecond = Le(b, 28, 4);
-    info.bitsPerSample = b[34];
-    // The chunk after "fmt " (a "fact" chunk before the data is skipped) is taken as the data chunk.
-    std::uint64_t p = 20 + static_cast<std::uint64_t>(Le(b, 16, 4));
-    if (p < 101 && Le(b, static_cast<std::size_t>(p), 4) == 0x74636166) // "fact"
-        p += 8 + static_cast<std::uint64_t>(Le(b, static_cast<std::size_t>(p) + 4, 4));
-    if (p >= 1 && p <= 120) {
-        const auto at = static_cast<std::size_t>(p);
-        info.dataSize = Le(b, at + 4, 4);
-        if (info.formatTag == 0x0055)
-            info.mpegHeader = static_cast<std::uint32_t>(b[at + 8]) << 24 | b[at + 9] << 16 | b[at + 10] << 8 | b[at + 11];
-    }
+    info.fileSize = static_cast<std::uint64_t>(st.st_size);
+    const CByteReader reader = CByteReader::FromFd(file.get(), info.fileSize);
+    const auto layout = CRiffChunkWalker::Walk(reader);
+    if (!layout)
+        return info;
+    info.formatTag = layout->format.tag;
+    info.channels = layout->format.channels;
+    info.sampleRate = layout->format.sampleRate;
+    info.bytesPerSecond = layout->format.bytesPerSecond;
+    info.bitsPerSample = layout->format.bitsPerSample;
+    info.dataSize = static_cast<std::uint32_t>(layout->DataInFile(info.fileSize));
+    std::uint8_t frame[4];
+    if (info.formatTag == kMpegLayer3Tag && reader.ReadAt(layout->dataAt, frame, sizeof frame) == sizeof frame)
+        info.mpegHeader = std::uint32_t{frame[0]} << 24 | std::uint32_t{frame[1]} << 16 | std::uint32_t{frame[2]} << 8 | frame[3];
     return info;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// The facts of a RIFF WAVE file as its information window shows them, read straight from the first 128
-// bytes of its header: sample format, compression type (the 93 registered wave format names, or the bit
-// rate of an MPEG Layer 3 frame inside), length and size.
+// The facts of a RIFF WAVE file as its information window shows them, from its format and data chunks:
+// sample format, compression type (the 93 registered wave format names, or the bit rate of an MPEG
+// Layer 3 frame inside), length (of the sample data the file holds) and size.
 //
 // Any thread; Read opens and closes the file itself.
 

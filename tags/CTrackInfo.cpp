@@ -1,9 +1,12 @@
 #include "tags/CTrackInfo.h"
 
+#include "platform/formats/CByteReader.h"
+#include "platform/formats/CId3v2Tag.h"
+#include "platform/formats/CMpegFrameSearch.h"
+#include "platform/formats/CRiffChunkWalker.h"
 #include "platform/io/CFileDescriptor.h"
 #include "tags/CGenreTable.h"
 #include "tags/CModuleScanner.h"
-#include "tags/CMpegHeader.h"
 #include "tags/CTextCodec.h"
 #include "tags/IWmaInfoReader.h"
 #include "core/CPlaylistEntry.h"
@@ -27,20 +30,11 @@
 namespace {
 
 constexpr std::size_t kDetectBytes = 4096;
-// A RIFF file rarely has more than a handful of chunks before its audio; this bounds the walk.
-constexpr int kMaxRiffChunks = 64;
 
 std::uint32_t ReadBe32(const std::uint8_t *p)
 {
     return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
 }
-
-std::uint32_t ReadLe32(const std::uint8_t *p)
-{
-    return (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
-}
-
-std::uint16_t ReadLe16(const std::uint8_t *p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 
 bool HasBytesAt(const std::vector<std::uint8_t> &buffer, std::size_t size, std::size_t offset,
                 std::string_view magic)
@@ -319,10 +313,9 @@ bool CTrackInfo::CouldBeFlac()
     const std::vector<std::uint8_t> &b = m_scratch;
     if (std::search(b.begin(), b.end(), kMarker.begin(), kMarker.end()) != b.end())
         return true;
-    if (b.size() < 10 || std::memcmp(b.data(), "ID3", 3) != 0)
+    const std::uint64_t end = CId3v2Tag::Size(b.data(), b.size());
+    if (end == 0)
         return false;
-    const std::uint64_t end = 10 + ((std::uint64_t{b[6]} & 0x7F) << 21 | (std::uint64_t{b[7]} & 0x7F) << 14 |
-                                    (std::uint64_t{b[8]} & 0x7F) << 7 | (b[9] & 0x7F));
     std::vector<std::uint8_t> after;
     return end + kMarker.size() > b.size() && ReadAt(end, kMarker.size(), after, false) == kMarker.size() &&
            std::memcmp(after.data(), kMarker.data(), kMarker.size()) == 0;
@@ -383,83 +376,63 @@ void CTrackInfo::ReadFlacComments()
 
 bool CTrackInfo::ScanMpeg()
 {
-    std::vector<std::uint8_t> buf = m_scratch;
-    std::size_t n = buf.size();
-    std::uint64_t tagLength = 0;
-    if (HasBytesAt(buf, n, 0, "ID3") && n >= 10) {
-        tagLength = ((std::uint64_t{buf[6]} & 0x7F) << 21 | (std::uint64_t{buf[7]} & 0x7F) << 14 |
-                     (std::uint64_t{buf[8]} & 0x7F) << 7 | (buf[9] & 0x7F)) + 10;
-        n = ReadAt(tagLength, kDetectBytes, buf, false);
+    CFileDescriptor file(::open(m_strPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    const CByteReader reader = CByteReader::FromFd(file.get(), static_cast<std::uint64_t>(st.st_size));
+    const auto found = CMpegFrameSearch::FindFirstFrame(reader);
+    if (!found)
+        return false;
+    const CMpegFrameHeader &header = found->header;
+
+    bool vbr = false;
+    std::uint32_t xingFrames = 0;
+    std::uint32_t xingBytes = 0;
+    std::uint8_t xing[16];
+    if (reader.ReadAt(found->offset + header.XingOffset(), xing, sizeof xing) == sizeof xing &&
+        std::memcmp(xing, "Xing", 4) == 0) {
+        vbr = true;
+        const std::uint32_t flags = ReadBe32(xing + 4);
+        std::size_t field = 8;
+        if (flags & 1) {
+            xingFrames = ReadBe32(xing + field);
+            field += 4;
+        }
+        if (flags & 2)
+            xingBytes = ReadBe32(xing + field);
     }
-    std::vector<std::uint8_t> probe;
-    for (std::size_t i = 0; i + 4 <= n; ++i) {
-        const CMpegHeader header(ReadBe32(buf.data() + i));
-        if (!header.IsCandidate())
-            continue;
-        const std::uint32_t frameLength = header.FrameLength();
-        if (frameLength == 0)
-            continue;
-        // The next frame must follow where this one says it ends.
-        std::uint32_t nextWord;
-        if (i + frameLength + 4 <= n) {
-            nextWord = ReadBe32(buf.data() + i + frameLength);
-        } else {
-            if (ReadAt(tagLength + i + frameLength, 4, probe, false) != 4)
-                continue;
-            nextWord = ReadBe32(probe.data());
-        }
-        const CMpegHeader next(nextWord);
-        if (next.Upper16() != header.Upper16() || next.BitrateIndex() == 15)
-            continue;
 
-        bool vbr = false;
-        std::uint32_t xingFrames = 0;
-        std::uint32_t xingBytes = 0;
-        const std::size_t xing = i + header.XingOffset();
-        if (xing + 16 <= n && HasBytesAt(buf, n, xing, "Xing")) {
-            vbr = true;
-            const std::uint32_t flags = ReadBe32(buf.data() + xing + 4);
-            std::size_t field = xing + 8;
-            if (flags & 1) {
-                xingFrames = ReadBe32(buf.data() + field);
-                field += 4;
-            }
-            if (flags & 2)
-                xingBytes = ReadBe32(buf.data() + field);
-        }
-
-        const std::uint32_t rate = header.SampleRate();
-        const std::uint64_t samplesPerFrame = header.SamplesPerFrame();
-        const std::uint64_t audioBytes = m_nFileSize > tagLength ? m_nFileSize - tagLength : 0;
-        std::uint64_t bitrate;
-        std::uint64_t frames;
-        if (vbr && xingFrames != 0 && xingBytes != 0) {
-            bitrate = std::uint64_t{xingBytes} * rate * 8 / (std::uint64_t{xingFrames} * samplesPerFrame);
-            frames = xingFrames;
-        } else {
-            bitrate = header.Bitrate();
-            const std::uint64_t frameBytes = samplesPerFrame / 8 * bitrate / rate;
-            frames = frameBytes ? audioBytes / frameBytes : 0;
-        }
-        if (bitrate == 0)
-            continue;
-        // Two frames that follow each other make MPEG audio however short: a sound effect of a
-        // fraction of a second is shown as 1 s, as WAV files are.
-        const std::uint64_t length = std::max<std::uint64_t>(1, audioBytes * 8 / bitrate);
-
-        m_nType = kTypeMpeg;
-        m_nLength = Clamp32(length);
-        m_nFrequency = ClampInt(rate);
-        m_nBitrate = ClampInt(bitrate / 1000);
-        m_nChannels = header.Channels();
-        m_nMpegFrames = Clamp32(frames);
-        m_nMpegVersion = header.Version();
-        m_nMpegLayer = header.Layer();
-        m_nVbr = vbr ? 1 : 0;
-        m_strChannelMode = std::string(CMpegHeader::ChannelModeName(header.ChannelMode()));
-        return true;
+    const std::uint32_t rate = header.SampleRate();
+    const std::uint64_t samplesPerFrame = header.SamplesPerFrame();
+    // The audio runs from the first frame to the end of the file or a trailing ID3v1 tag.
+    const std::uint64_t audioBytes = found->audioEnd - found->offset;
+    std::uint64_t bitrate = 0;
+    std::uint64_t frames = 0;
+    if (vbr && xingFrames != 0 && xingBytes != 0) {
+        bitrate = std::uint64_t{xingBytes} * rate * 8 / (std::uint64_t{xingFrames} * samplesPerFrame);
+        frames = xingFrames;
     }
-    return false;
+    if (bitrate == 0) {
+        bitrate = header.Bitrate();
+        const std::uint64_t frameBytes = samplesPerFrame / 8 * bitrate / rate;
+        frames = frameBytes ? audioBytes / frameBytes : 0;
+    }
+    // A confirmed frame makes MPEG audio however short: a sound effect of a fraction of a second is
+    // shown as 1 s, as WAV files are.
+    const std::uint64_t length = std::max<std::uint64_t>(1, audioBytes * 8 / bitrate);
+
+    m_nType = kTypeMpeg;
+    m_nLength = Clamp32(length);
+    m_nFrequency = ClampInt(rate);
+    m_nBitrate = ClampInt(bitrate / 1000);
+    m_nChannels = header.Channels();
+    m_nMpegFrames = Clamp32(frames);
+    m_nMpegVersion = header.VersionBits();
+    m_nMpegLayer = header.LayerBits();
+    m_nVbr = vbr ? 1 : 0;
+    m_strChannelMode = std::string(CMpegFrameHeader::ChannelModeName(header.ChannelMode()));
+    return true;
 }
 
 void CTrackInfo::ReadTitle(const std::string &title)
@@ -581,46 +554,30 @@ void CTrackInfo::ReadModuleLength()
 
 void CTrackInfo::ReadWavLength()
 {
-    // Fewer than 127 bytes cannot hold a usable header.
-    if (ReadBytes(128, 0, false) < 127) {
+    // The read gives the file's size; the chunk walk decides whether the header is usable.
+    if (ReadBytes(12, 0, false) < 12) {
         Reset();
         return;
     }
-    // Walk the RIFF chunks to the format and data chunks instead of assuming where they lie, so that
+    // The chunks are walked to the format and data chunks instead of assuming where they lie, so that
     // LIST, JUNK or fact chunks in between do not mislead the length.
-    std::uint64_t formatAt = 0;
-    std::uint64_t dataAt = 0;
-    std::uint32_t dataLength = 0;
-    std::uint64_t pos = 12;
-    std::vector<std::uint8_t> chunk;
-    for (int i = 0; i < kMaxRiffChunks && (formatAt == 0 || dataAt == 0); ++i) {
-        if (ReadAt(pos, 8, chunk, false) != 8)
-            break;
-        const std::uint32_t size = ReadLe32(chunk.data() + 4);
-        if (std::memcmp(chunk.data(), "fmt ", 4) == 0 && size >= 16 && formatAt == 0) {
-            formatAt = pos + 8;
-        } else if (std::memcmp(chunk.data(), "data", 4) == 0 && dataAt == 0) {
-            dataAt = pos + 8;
-            dataLength = size;
-        }
-        pos += 8 + std::uint64_t{size} + (size & 1);
-    }
-    std::vector<std::uint8_t> format;
-    if (formatAt == 0 || dataAt == 0 || ReadAt(formatAt, 16, format, false) != 16) {
+    CFileDescriptor file(::open(m_strPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const auto layout = file.get() < 0 ? std::nullopt
+                                       : CRiffChunkWalker::Walk(CByteReader::FromFd(file.get(), m_nFileSize));
+    if (!layout) {
         Reset();
         return;
     }
     // A header that claims more audio than the file holds (a stream written without seeking back)
     // is measured by what is there.
-    const std::uint64_t available = m_nFileSize > dataAt ? m_nFileSize - dataAt : 0;
-    const std::uint64_t data = std::min<std::uint64_t>(dataLength, available);
-    const std::uint32_t bytesPerSecond = ReadLe32(format.data() + 8);
-    const std::uint16_t channels = ReadLe16(format.data() + 2);
+    const std::uint64_t data = layout->DataInFile(m_nFileSize);
+    const std::uint32_t bytesPerSecond = layout->format.bytesPerSecond;
+    const std::uint16_t channels = layout->format.channels;
     if (data == 0 || bytesPerSecond == 0 || channels > 2) {
         Reset();
         return;
     }
-    m_nFrequency = ClampInt(ReadLe32(format.data() + 4));
+    m_nFrequency = ClampInt(layout->format.sampleRate);
     m_nLength = std::max<std::uint32_t>(1, Clamp32(data / bytesPerSecond));
     m_nBitrate = ClampInt(std::uint64_t{bytesPerSecond} * 8 / 1000);
     m_nChannels = channels;

@@ -1,9 +1,10 @@
-// The RIFF/WAVE chunk check, then opening the bytes as a WAV stream and decoding a little of it from the
+// The RIFF/WAVE chunk walk as the audio library does it (the walk itself has fuzz_riff_chunk_walker), then opening the bytes as a WAV stream and decoding a little of it from the
 // start and from the middle.
 
 #include "fuzz/tags/FuzzChecks.h"
 #include "fuzz/tags/FuzzInputFile.h"
-#include "platform/bass/sources/RiffWaveProbe.h"
+#include "platform/formats/CByteReader.h"
+#include "platform/formats/CRiffChunkWalker.h"
 #include "platform/bass/sources/SndfileSource.h"
 #include "platform/bass/bass.h"
 
@@ -11,7 +12,6 @@
 #include <cstdint>
 #include <vector>
 
-using melvane::bass::RiffWaveProbe;
 using melvane::bass::SndfileSource;
 
 namespace {
@@ -30,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     static FuzzInputFile file;
     file.Write(data, size);
-    const bool riff = RiffWaveProbe::IsRiffWave(data, size);
-    const auto layout = RiffWaveProbe::Inspect(file.fd(), size);
+    const bool riff = CRiffChunkWalker::IsRiffWave(data, size);
+    const auto layout = CRiffChunkWalker::Walk(CByteReader::FromFd(file.fd(), size));
     FUZZ_CHECK(riff || !layout);
 
     int error = -1;

@@ -177,7 +177,9 @@ TEST(CTrackInfoWav, BrokenHeadersBecomeUnknown)
         std::uint32_t length;
     } cases[] = {
         {"ok", WavBytes(16, 2, 44100, 176400, 352800, 352800), kTypeWav, 2},
-        {"tiny", WavBytes(16, 2, 44100, 176400, 80, 80).substr(0, 126), kTypeUnknown, 0},
+        // A sound header with little audio is a WAV however short, as the audio library plays it.
+        {"tiny", WavBytes(16, 2, 44100, 176400, 80, 80).substr(0, 126), kTypeWav, 1},
+        {"header only", WavBytes(16, 2, 44100, 176400, 80, 80).substr(0, 44), kTypeUnknown, 0},
         {"nodata", WavBytes(16, 2, 44100, 176400, 0, 400), kTypeUnknown, 0},
         {"norate", WavBytes(16, 2, 44100, 0, 400, 400), kTypeUnknown, 0},
         {"three", WavBytes(16, 3, 44100, 264600, 529200, 529200), kTypeUnknown, 0},

@@ -1,6 +1,7 @@
 #include "platform/bass/sources/Mpg123Source.h"
 
-#include "platform/bass/sources/MpegStreamProbe.h"
+#include "platform/formats/CByteReader.h"
+#include "platform/formats/CMpegFrameSearch.h"
 #include "platform/bass/bass.h"
 
 #include <fcntl.h>
@@ -51,7 +52,7 @@ std::unique_ptr<Mpg123Source> Mpg123Source::Open(const char *path, int &error)
         error = BASS_ERROR_FILEOPEN;
         return nullptr;
     }
-    auto start = MpegStreamProbe::FindFirstFrame(fd.get(), static_cast<std::uint64_t>(st.st_size));
+    const auto start = CMpegFrameSearch::FindFirstFrame(CByteReader::FromFd(fd.get(), static_cast<std::uint64_t>(st.st_size)));
     if (!start) {
         error = BASS_ERROR_FILEFORM;
         return nullptr;
@@ -60,7 +61,7 @@ std::unique_ptr<Mpg123Source> Mpg123Source::Open(const char *path, int &error)
     std::unique_ptr<Mpg123Source> source(new Mpg123Source);
     source->m_fd = std::move(fd);
     source->m_reader.fd = source->m_fd.get();
-    source->m_reader.base = static_cast<std::int64_t>(*start);
+    source->m_reader.base = static_cast<std::int64_t>(start->offset);
     if (::lseek(source->m_reader.fd, source->m_reader.base, SEEK_SET) < 0) {
         error = BASS_ERROR_FILEOPEN;
         return nullptr;

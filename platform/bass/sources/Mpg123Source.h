@@ -2,7 +2,7 @@
 // MPEG-1, 2 and 2.5 audio, layers 1 to 3, decoded by libmpg123 to float at the file's own rate.
 //
 // The file is read through our own reader that starts at the first confirmed frame (see
-// MpegStreamProbe), so garbage is refused before libmpg123 sees it. Gapless information (LAME/Xing
+// platform/formats/CMpegFrameSearch), so garbage is refused before libmpg123 sees it. Gapless information (LAME/Xing
 // encoder delay and padding) is honoured, and the whole file is scanned once at open so that the
 // length is exact and seeks land on the requested sample.
 

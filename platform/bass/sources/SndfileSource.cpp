@@ -1,6 +1,7 @@
 #include "platform/bass/sources/SndfileSource.h"
 
-#include "platform/bass/sources/RiffWaveProbe.h"
+#include "platform/formats/CByteReader.h"
+#include "platform/formats/CRiffChunkWalker.h"
 #include "platform/io/CFileDescriptor.h"
 #include "platform/bass/bass.h"
 
@@ -123,7 +124,7 @@ std::unique_ptr<SndfileSource> SndfileSource::Open(const char *path, int &error)
         error = BASS_ERROR_FILEOPEN;
         return nullptr;
     }
-    const auto layout = RiffWaveProbe::Inspect(fd.get(), static_cast<std::uint64_t>(st.st_size));
+    const auto layout = CRiffChunkWalker::Walk(CByteReader::FromFd(fd.get(), static_cast<std::uint64_t>(st.st_size)));
     if (!layout) {
         error = BASS_ERROR_FILEFORM;
         return nullptr;
@@ -135,7 +136,7 @@ std::unique_ptr<SndfileSource> SndfileSource::Open(const char *path, int &error)
     if (!file) {
         // A sound layout with a sample format outside our list is unsupported content; one of the
         // formats we do decode that libsndfile still refuses is a broken file.
-        error = KnownFormatTag(layout->formatTag) ? BASS_ERROR_FILEFORM : BASS_ERROR_FORMAT;
+        error = KnownFormatTag(layout->format.tag) ? BASS_ERROR_FILEFORM : BASS_ERROR_FORMAT;
         return nullptr;
     }
     fd.release(); // libsndfile closes it now.

@@ -2,7 +2,7 @@
 
 #include "platform/bass/sources/Mpg123Source.h"
 #include "platform/bass/sources/OpenMptModuleSource.h"
-#include "platform/bass/sources/RiffWaveProbe.h"
+#include "platform/formats/CRiffChunkWalker.h"
 #include "platform/bass/sources/SndfileSource.h"
 #include "platform/io/CFileDescriptor.h"
 #include "platform/bass/bass.h"
@@ -34,7 +34,7 @@ std::unique_ptr<AudioSource> SourceFactory::OpenFileStream(const char *path, int
             return nullptr;
         }
     }
-    if (RiffWaveProbe::IsRiffWave(head, static_cast<std::size_t>(got)))
+    if (CRiffChunkWalker::IsRiffWave(head, static_cast<std::size_t>(got)))
         return SndfileSource::Open(path, error);
     return Mpg123Source::Open(path, error);
 }

@@ -1,11 +1,11 @@
 // Files that are missing, empty, cut short, not audio, or hostile: every opener refuses them with the
 // right error code and without reading much or hanging (the suite's timeout catches a hang).
 
-#include "platform/bass/sources/MpegStreamProbe.h"
 #include "platform/bass/sources/SourceFactory.h"
 #include "tests/platform/bass/sources/SourceTestSupport.h"
 #include "platform/bass/bass.h"
 #include "tests/support/TempDir.h"
+#include "platform/formats/CMpegFrameSearch.h"
 
 #include <gtest/gtest.h>
 
@@ -102,7 +102,7 @@ const BadCase kBadCases[] = {
      BASS_ERROR_FILEFORM, BASS_ERROR_FILEFORM},
     // Real audio hidden behind more junk than the bounded search looks through.
     {"audio_beyond_search_window",
-     [](auto &mp3, auto &) { return Id3v2Header(16) + std::string(16, '\0') + std::string(MpegStreamProbe::kSearchWindow + 4096, '\0') + mp3; },
+     [](auto &mp3, auto &) { return Id3v2Header(16) + std::string(16, '\0') + std::string(CMpegFrameSearch::kSearchWindow + 4096, '\0') + mp3; },
      true, BASS_ERROR_FILEFORM, BASS_ERROR_FILEFORM},
     {"riff_not_wave", [](auto &, auto &) { return std::string("RIFF\x10\0\0\0AVI LIST\0\0\0\0", 20) + RandomBytes(4000, 3); },
      true, BASS_ERROR_FILEFORM, BASS_ERROR_FILEFORM},
@@ -163,45 +163,6 @@ TEST(BadInputFolderTest, FolderIsNotAFile)
     error = 0;
     EXPECT_EQ(SourceFactory::OpenFileStream(nullptr, error), nullptr);
     EXPECT_EQ(error, BASS_ERROR_FILEOPEN);
-}
-
-// The frame-header reader against headers worked out by hand from the MPEG audio tables.
-TEST(MpegStreamProbeTest, HeadersDecodeToTheRightFrameLengths)
-{
-    struct Header {
-        std::uint8_t bytes[4];
-        int version, layer, rate, kbps, channels;
-        std::size_t frameBytes;
-    };
-    const Header headers[] = {
-        {{0xFF, 0xFB, 0x90, 0x00}, 10, 3, 44100, 128, 2, 417},  // MPEG-1 L3 128k 44.1k
-        {{0xFF, 0xFB, 0x92, 0xC0}, 10, 3, 44100, 128, 1, 418},  // padded, mono
-        {{0xFF, 0xFD, 0xA4, 0x00}, 10, 2, 48000, 192, 2, 576},  // MPEG-1 L2 192k 48k
-        {{0xFF, 0xFF, 0x18, 0x00}, 10, 1, 32000, 32, 2, 48},    // MPEG-1 L1 32k 32k
-        {{0xFF, 0xF3, 0x80, 0x00}, 20, 3, 22050, 64, 2, 208},   // MPEG-2 L3 64k 22.05k
-        {{0xFF, 0xE3, 0x28, 0xC0}, 25, 3, 8000, 16, 1, 144},    // MPEG-2.5 L3 16k 8k
-    };
-    for (const Header &h : headers) {
-        auto parsed = MpegStreamProbe::ParseHeader(h.bytes);
-        ASSERT_TRUE(parsed.has_value());
-        EXPECT_EQ(parsed->version, h.version);
-        EXPECT_EQ(parsed->layer, h.layer);
-        EXPECT_EQ(parsed->sampleRate, h.rate);
-        EXPECT_EQ(parsed->bitrateKbps, h.kbps);
-        EXPECT_EQ(parsed->channels, h.channels);
-        EXPECT_EQ(parsed->frameBytes, h.frameBytes);
-    }
-    const std::uint8_t invalid[][4] = {
-        {0xFF, 0xEB, 0x90, 0x00},  // reserved version
-        {0xFF, 0xF9, 0x90, 0x00},  // reserved layer
-        {0xFF, 0xFB, 0xF0, 0x00},  // bad bit rate
-        {0xFF, 0xFB, 0x00, 0x00},  // free format
-        {0xFF, 0xFB, 0x9C, 0x00},  // reserved rate
-        {0xFF, 0xFB, 0x90, 0x02},  // reserved emphasis
-        {0xFE, 0xFB, 0x90, 0x00},  // no sync
-    };
-    for (const auto &bytes : invalid)
-        EXPECT_FALSE(MpegStreamProbe::ParseHeader(bytes).has_value());
 }
 
 } // namespace
