@@ -2,6 +2,7 @@
 
 #include "ui/CAboutDialog.h"
 #include "ui/CAppIcon.h"
+#include "ui/CForwardedKey.h"
 #include "ui/CJumpDlg.h"
 #include "ui/CPlayerKeyMap.h"
 #include "ui/CQtFileDialogs.h"
@@ -48,6 +49,13 @@ CMainFrame::CMainFrame(const Options &options, QWidget *parent)
     setMinimumSize(kMinimumWidth, kMinimumHeight);
 
     m_view = new CPlayerView(m_core, *options.messageBox, this);
+    const CPlaybackEngine &engine = m_core.Engine();
+    const VisualFeed feed{engine.LevelPointer(), engine.VisualRatePointer(), engine.SampleBuffer(),
+                          engine.SpectrumBuffer()};
+    m_visuals = std::make_unique<CVisualHost>(
+        options.visualsFolder.empty() ? options.programFolder + "/visuals" : options.visualsFolder, feed,
+        options.runtimeDir);
+    m_core.AttachVisualHost(m_visuals.get());
     setCentralWidget(m_view);
     m_doc.SetFileDialogs(m_fileDialogs.get());
     m_view->ListControl()->Editor().SetFileDialogs(m_fileDialogs.get());
@@ -77,6 +85,8 @@ CMainFrame::CMainFrame(const Options &options, QWidget *parent)
 
 CMainFrame::~CMainFrame()
 {
+    m_visuals->StopAll();
+    m_core.AttachVisualHost(nullptr);
     FreeKeyHook();
     m_view->ListControl()->Editor().SetFileDialogs(nullptr);
     m_doc.SetFileDialogs(nullptr);
@@ -145,12 +155,30 @@ void CMainFrame::BuildMenus()
     view->addSeparator();
     AddCommand(view, fc::kShowHide, QString::fromLatin1(kHideText));
 
+    m_visualsMenu = menuBar()->addMenu(QStringLiteral("V&isuals"));
+    AddCommand(m_visualsMenu, fc::kNoVisuals, QStringLiteral("None found"));
+
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     AddCommand(help, fc::kAbout, QStringLiteral("&About Melvane..."));
 
-    for (QMenu *menu : {file, play, view})
+    for (QMenu *menu : {file, play, view, m_visualsMenu})
         connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandStates(); });
     UpdateCommandStates();
+}
+
+void CMainFrame::BuildVisualsMenu()
+{
+    if (m_bVisualsListed)
+        return;
+    m_bVisualsListed = true;
+    if (m_visuals->Discover() == 0)
+        return;
+    QAction *none = m_actions.at(fc::kNoVisuals);
+    m_actions.erase(fc::kNoVisuals);
+    m_visualsMenu->removeAction(none);
+    delete none;
+    for (int slot = 0; slot < m_visuals->Count(); ++slot)
+        AddCommand(m_visualsMenu, fc::kFirstVisual + slot, QString::fromStdString(m_visuals->Name(slot)), {}, true);
 }
 
 void CMainFrame::BuildToolBar()
@@ -219,6 +247,9 @@ bool CMainFrame::InitialUpdate(const CStartRequest &request)
 
 void CMainFrame::FirstActivation(bool maximised)
 {
+    BuildVisualsMenu();
+    m_visuals->Restart(m_doc.vis);
+    UpdateCommandStates();
     if (m_doc.keyhook)
         LoadKeyHook();
     if (m_doc.minimizetray)
@@ -250,6 +281,8 @@ void CMainFrame::CloseFrame()
     m_bClosed = true;
     m_view->ShutDown();
     SavePlacement();
+    m_doc.vis = m_visuals->RunningFileNames();
+    m_visuals->StopAll();
     m_trayTimer.Stop();
     if (m_tray)
         m_tray->hide();
@@ -288,6 +321,7 @@ bool CMainFrame::IsCommandEnabled(int id) const
     case fc::kFileInformation:
     case fc::kJumpToTrack: return m_doc.EntryCount() > 0;
     case fc::kEqualizer: return m_core.Engine().EffectsAvailable();
+    case fc::kNoVisuals: return false;
     // No CD drives are known in this build.
     case fc::kDiscInformation: return false;
     default: return true;
@@ -304,6 +338,10 @@ void CMainFrame::UpdateCommandStates()
         } else {
             action->setEnabled(IsCommandEnabled(id));
         }
+    }
+    for (int slot = 0; slot < m_visuals->Count(); ++slot) {
+        if (QAction *visual = Action(fc::kFirstVisual + slot))
+            visual->setChecked(m_visuals->IsRunning(slot));
     }
     if (QAction *equalizer = Action(fc::kEqualizer))
         equalizer->setChecked(m_view->EqualizerVisible());
@@ -333,6 +371,13 @@ bool CMainFrame::Execute(int id)
         if (index < 0)
             return false;
         m_view->PlayIndex(index);
+        return true;
+    }
+    if (id >= fc::kFirstVisual && id <= fc::kLastVisual) {
+        if (id - fc::kFirstVisual >= m_visuals->Count())
+            return false;
+        m_visuals->Toggle(id - fc::kFirstVisual);
+        UpdateCommandStates();
         return true;
     }
     if (!IsCommandEnabled(id))
@@ -388,6 +433,18 @@ void CMainFrame::OnPlayerKey(std::uint64_t keyCode, std::int64_t alternative)
     }
 }
 
+bool CMainFrame::OnForwardedKey(std::uint64_t virtualKey, std::int64_t modifiers)
+{
+    const QKeySequence sequence = CForwardedKey::Sequence(virtualKey, modifiers);
+    if (sequence.isEmpty())
+        return false;
+    for (const auto &[id, action] : m_actions) {
+        if (action->shortcut() == sequence)
+            return Execute(id);
+    }
+    return false;
+}
+
 // --- other processes ------------------------------------------------------------------------------
 
 void CMainFrame::StartIpc()
@@ -412,6 +469,8 @@ std::int64_t CMainFrame::HandleRecord(const CIpcRecord &record)
     case MV_WM_PLAYER_KEY:
         OnPlayerKey(record.wParam, record.lParam);
         return 1;
+    case MV_WM_KEYDOWN:
+        return OnForwardedKey(record.wParam, record.lParam) ? 1 : 0;
     case MV_WM_PLAYER_RAISE:
         if (isMinimized())
             showNormal();
@@ -580,8 +639,12 @@ QMenu *CMainFrame::TrayMenu()
     }
     playlist->setEnabled(count > 0);
     QMenu *visuals = menu.addMenu(QStringLiteral("Visuals"));
-    visuals->addAction(QStringLiteral("None found"))->setEnabled(false);
-    visuals->setEnabled(false);
+    for (int slot = 0; slot < m_visuals->Count(); ++slot)
+        visuals->addAction(m_actions.at(fc::kFirstVisual + slot));
+    if (m_visuals->Count() == 0) {
+        visuals->addAction(QStringLiteral("None found"))->setEnabled(false);
+        visuals->setEnabled(false);
+    }
     menu.addSeparator();
     menu.addAction(m_actions.at(fc::kFileInformation));
     menu.addAction(m_actions.at(fc::kShowHide));

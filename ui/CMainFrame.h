@@ -2,7 +2,11 @@
 // The main window: menus, toolbar and accelerators whose actions all carry their command id and go
 // through one command router (Execute), which function-key messages, tray clicks, the tray menu and
 // the media-player service reuse; the two-pane status bar; the tray icon with its click counting and
-// menu; command lines forwarded by a second start; the keyboard hook; the window placement.
+// menu; command lines forwarded by a second start; the keyboard hook; the window placement; the
+// visual plug-ins (the Visuals menus, their start and stop, the keys their windows forward).
+//
+// The visual host is the window's: it lists the plug-ins at the first activation, restarts those that
+// ran at the last exit, and at the close stores the running ones and waits until all have ended.
 //
 // The program also works with no tray at all: every tray action is reachable from the menus, and
 // minimise-to-tray falls back to a plain minimise when the desktop has no tray.
@@ -17,6 +21,7 @@
 #include "ui/CTrayTimer.h"
 #include "engine/IForwardTarget.h"
 #include "engine/IMprisPlayer.h"
+#include "vis/CVisualHost.h"
 
 #include <QMainWindow>
 #include <QSystemTrayIcon>
@@ -52,6 +57,10 @@ inline constexpr int kEqualizer = 32851;
 inline constexpr int kShowHide = 32853;
 inline constexpr int kTimerPlayback = 32881;
 inline constexpr int kJumpToTrack = 32895;
+inline constexpr int kNoVisuals = 32909;
+// Start or stop visual plug-in 0 to 31.
+inline constexpr int kFirstVisual = 36501;
+inline constexpr int kLastVisual = kFirstVisual + CVisualHost::kMaxSlots - 1;
 } // namespace FrameCommand
 
 class CMainFrame : public QMainWindow, public IForwardTarget, public IMprisPlayer {
@@ -69,7 +78,8 @@ public:
         CMessageBox *messageBox = nullptr; // required
         CRegistry *registry = nullptr;
         std::string runtimeDir;        // empty: no IPC server (no second start can reach us)
-        std::string programFolder;     // where mv_hook.so is looked for
+        std::string programFolder;     // where mv_hook.so and the visuals/ folder are looked for
+        std::string visualsFolder;     // empty: visuals/ in the program folder
         int doubleClickMs = 0;         // 0: the desktop's double-click interval
     };
 
@@ -90,6 +100,8 @@ public:
     bool IsCommandEnabled(int id) const;
     // A WM_PLAYER_KEY message.
     void OnPlayerKey(std::uint64_t keyCode, std::int64_t alternative);
+    // A key pressed in a visual plug-in's window: the main window's shortcut for it, if any.
+    bool OnForwardedKey(std::uint64_t virtualKey, std::int64_t modifiers);
     // Handles one record from another process; the result goes back to a sender.
     std::int64_t HandleRecord(const CIpcRecord &record);
 
@@ -107,6 +119,7 @@ public:
     void CloseFrame();
 
     CPlayerView &View() { return *m_view; }
+    CVisualHost &Visuals() { return *m_visuals; }
     QAction *Action(int id) const;
     QString SummaryText() const;
 
@@ -144,6 +157,7 @@ protected:
 private:
     QAction *AddCommand(QMenu *menu, int id, const QString &text, const QString &key = {}, bool checkable = false);
     void BuildMenus();
+    void BuildVisualsMenu();
     void BuildToolBar();
     void BuildStatusBar();
     void UpdateCommandStates();
@@ -163,6 +177,9 @@ private:
     std::unique_ptr<CQtFileDialogs> m_fileDialogs;
     IDesktopServices *m_desktop = nullptr;
     std::map<int, QAction *> m_actions;
+    std::unique_ptr<CVisualHost> m_visuals;
+    QMenu *m_visualsMenu = nullptr;
+    bool m_bVisualsListed = false;
     QLabel *m_summary = nullptr;
 
     std::unique_ptr<CIpcServer> m_ipc;

@@ -12,7 +12,8 @@
 
 enum MvMessage {
     MV_WM_COPYDATA = 0x004A,
-    /* A key pressed in a visual plug-in's window. wParam: the virtual-key code; lParam: 1 Shift, 2 Control. */
+    /* A key pressed in a visual plug-in's window. wParam: the virtual-key code; lParam: MV_KEYDOWN_SHIFT
+     * and MV_KEYDOWN_CONTROL bits. The player runs its shortcut for that key. */
     MV_WM_KEYDOWN = 0x0100,
     /* wParam: function-key code 0x71 (F2) .. 0x7B (F12); lParam: 0, or 1 for the key's alternative. */
     MV_WM_PLAYER_KEY = 0x86A2,
@@ -20,6 +21,10 @@ enum MvMessage {
      * visible (a hidden window stays hidden; the empty command line that follows shows it). */
     MV_WM_PLAYER_RAISE = 0x86A3
 };
+
+/* lParam bits of MV_WM_KEYDOWN. */
+#define MV_KEYDOWN_SHIFT 1
+#define MV_KEYDOWN_CONTROL 2
 
 /* dwData of the MV_WM_COPYDATA record that carries a forwarded command line. */
 #define MV_COPYDATA_COMMAND_LINE 0x028AF024u

@@ -5,18 +5,32 @@
 #include "playlist/CPlayerDoc.h"
 #include "tests/support/TempDir.h"
 
+#include "platform/ipc/CIpcRecord.h"
+#include "plugins/include/mv_messages.h"
+
 #include <QMenu>
+#include <QThread>
 
 #include "tests/support/PlayerCoreRig.h"
 #include "tests/support/MediaFixtures.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 namespace {
 
 namespace cmd = PlayerCommand;
+
+// The real output on SDL's dummy driver and the steady clock, as the program runs.
+PlayerCoreRig::Options RealOutput()
+{
+    PlayerCoreRig::Options options;
+    options.manualOutput = false;
+    options.testClock = false;
+    return options;
+}
 
 class FrameTest : public ::testing::Test {
 public:
@@ -47,8 +61,7 @@ public:
 
     TempDir dir;
     std::vector<std::string> files;
-    // The real output on SDL's dummy driver and the steady clock, as the program runs.
-    PlayerCoreRig rig{{.manualOutput = false, .testClock = false}};
+    PlayerCoreRig rig{RealOutput()};
     CPlayerDoc &doc = rig.doc;
     std::unique_ptr<CMainFrame> frame;
 };
@@ -64,6 +77,15 @@ TEST_F(FrameTest, MenuIdsAndFunctionKeysReachTheirOperations)
 {
     auto byId = [](int id) { return [id](CMainFrame &f) { f.Execute(id); }; };
     auto byKey = [](std::uint64_t key, std::int64_t alt = 0) { return [=](CMainFrame &f) { f.OnPlayerKey(key, alt); }; };
+    auto byForwarded = [](std::uint64_t key, std::int64_t modifiers = 0) {
+        return [=](CMainFrame &f) {
+            CIpcRecord record;
+            record.message = MV_WM_KEYDOWN;
+            record.wParam = key;
+            record.lParam = modifiers;
+            f.HandleRecord(record);
+        };
+    };
     const std::vector<Step> steps = {
         {"pause while stopped is refused", byId(cmd::kPause), [](FrameTest &t) { return !t.Engine().IsPlaying(); }},
         {"Play", byId(cmd::kPlay), [](FrameTest &t) { return t.Engine().IsPlaying() && t.Playing() == 0; }},
@@ -92,6 +114,12 @@ TEST_F(FrameTest, MenuIdsAndFunctionKeysReachTheirOperations)
         {"F11 with its alternative rewinds, not stop-at-end", byKey(0x7A, 1),
          [](FrameTest &t) { return t.Engine().IsPlaying(); }},
         {"a key outside F2..F12 changes nothing", byKey(0x70), [](FrameTest &t) { return t.Engine().IsPlaying(); }},
+        {"F7 pressed in a visual's window stops", byForwarded(0x76), [](FrameTest &t) { return !t.Engine().IsPlaying(); }},
+        {"F5 pressed in a visual's window plays", byForwarded(0x74), [](FrameTest &t) { return t.Engine().IsPlaying(); }},
+        {"Ctrl+H from a visual's window turns random play on", byForwarded('H', 2),
+         [](FrameTest &t) { return t.doc.random != 0; }},
+        {"H alone is no shortcut", byForwarded('H'), [](FrameTest &t) { return t.doc.random != 0; }},
+        {"Ctrl+H again turns it off", byForwarded('H', 2), [](FrameTest &t) { return t.doc.random == 0; }},
         {"Exit closes", byId(FrameCommand::kExit), [](FrameTest &t) { return !t.Engine().IsPlaying(); }},
         {"after Exit commands are refused", byId(cmd::kPlay), [](FrameTest &t) { return !t.Engine().IsPlaying(); }},
     };
@@ -157,6 +185,87 @@ TEST_F(FrameTest, TrayMenuDefaultFollowsClick2AndShowHideText)
     frame->show();
     frame->TrayMenu();
     EXPECT_EQ(frame->Action(FrameCommand::kShowHide)->text(), QString::fromLatin1(CMainFrame::kHideText));
+}
+
+// The Visuals menus on fake plug-in libraries: listed at the first activation, the one that ran at the
+// last exit started again, each command starting or stopping its slot with the check mark following,
+// and the running ones stored at the close.
+class FrameVisualsTest : public ::testing::Test {
+public:
+    void Open(std::initializer_list<const char *> plugins)
+    {
+        for (const char *name : plugins)
+            std::filesystem::copy_file(MELVANE_FAKE_VISUAL, folder.file(name));
+        CMainFrame::Options options;
+        options.core = rig.core.get();
+        options.messageBox = &rig.messageBox;
+        options.visualsFolder = folder.path().string();
+        frame = std::make_unique<CMainFrame>(options);
+        ASSERT_TRUE(frame->InitialUpdate(CStartRequest{}));
+        ASSERT_NE(frame->Action(FrameCommand::kNoVisuals), nullptr) << "before the first activation";
+        frame->FirstActivation(false);
+    }
+    QMenu *TrayVisuals()
+    {
+        for (QAction *item : frame->TrayMenu()->actions())
+            if (item->menu() && item->text() == "Visuals")
+                return item->menu();
+        return nullptr;
+    }
+    QAction *Item(int slot) { return frame->Action(FrameCommand::kFirstVisual + slot); }
+
+    TempDir folder;
+    PlayerCoreRig rig{RealOutput()};
+    std::unique_ptr<CMainFrame> frame;
+};
+
+TEST_F(FrameVisualsTest, MenusStartAndStopPluginsAndTheCloseStoresTheRunningOnes)
+{
+    rig.doc.vis = {"TWO.SO", "gone.so"};
+    Open({"one.so", "two.so"});
+    CVisualHost &visuals = frame->Visuals();
+    ASSERT_EQ(visuals.Count(), 2);
+    EXPECT_EQ(frame->Action(FrameCommand::kNoVisuals), nullptr) << "\"None found\" gives way";
+    const int two = visuals.FileName(0) == "two.so" ? 0 : 1, one = 1 - two;
+    ASSERT_NE(Item(one), nullptr);
+    EXPECT_EQ(Item(one)->text().toStdString(), visuals.Name(one));
+    EXPECT_TRUE(visuals.IsRunning(two)) << "ran at the last exit";
+    EXPECT_TRUE(Item(two)->isChecked());
+    EXPECT_FALSE(Item(one)->isChecked());
+
+    EXPECT_TRUE(frame->Execute(FrameCommand::kFirstVisual + one));
+    EXPECT_TRUE(visuals.IsRunning(one));
+    EXPECT_TRUE(Item(one)->isChecked());
+    EXPECT_FALSE(frame->Execute(FrameCommand::kFirstVisual + 2)) << "no plug-in in that slot";
+
+    QMenu *tray = TrayVisuals();
+    ASSERT_NE(tray, nullptr);
+    EXPECT_TRUE(tray->isEnabled());
+    ASSERT_EQ(tray->actions().size(), 2);
+    EXPECT_TRUE(tray->actions()[0]->isChecked() && tray->actions()[1]->isChecked());
+
+    EXPECT_TRUE(frame->Execute(FrameCommand::kFirstVisual + two)) << "a second start stops it";
+    for (int i = 0; i < 200 && visuals.IsRunning(two); ++i)
+        QThread::msleep(10);
+    EXPECT_FALSE(visuals.IsRunning(two));
+    TrayVisuals();
+    EXPECT_FALSE(Item(two)->isChecked());
+
+    frame->CloseFrame();
+    EXPECT_EQ(rig.doc.vis, std::vector<std::string>{"one.so"});
+    EXPECT_FALSE(visuals.AnyVisualActive()) << "all ended at the close";
+}
+
+TEST_F(FrameVisualsTest, AnEmptyFolderKeepsNoneFound)
+{
+    Open({});
+    QAction *none = frame->Action(FrameCommand::kNoVisuals);
+    ASSERT_NE(none, nullptr);
+    EXPECT_FALSE(none->isEnabled());
+    QMenu *tray = TrayVisuals();
+    ASSERT_NE(tray, nullptr);
+    EXPECT_FALSE(tray->isEnabled());
+    frame->CloseFrame();
 }
 
 } // namespace
