@@ -31,8 +31,12 @@ CDbusScreenSaver::CDbusScreenSaver(const QDBusConnection &bus, int timeoutMs) : 
         const QString interface = QString::fromLatin1(candidate.interface);
         if (Ask(service, path, interface, active)) {
             m_service = service;
-            m_path = path;
-            m_interface = interface;
+            m_bActive = active;
+            m_bus.connect(service, path, interface, QStringLiteral("ActiveChanged"), this, SLOT(OnActiveChanged(bool)));
+            m_watcher.setConnection(m_bus);
+            m_watcher.setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
+            m_watcher.addWatchedService(service);
+            connect(&m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, [this] { m_bActive = false; });
             return;
         }
     }
@@ -42,8 +46,12 @@ bool CDbusScreenSaver::IsDetectable() { return !m_service.isEmpty(); }
 
 bool CDbusScreenSaver::IsActive()
 {
-    bool active = false;
-    return IsDetectable() && Ask(m_service, m_path, m_interface, active) && active;
+    return IsDetectable() && m_bActive;
+}
+
+void CDbusScreenSaver::OnActiveChanged(bool active)
+{
+    m_bActive = active;
 }
 
 bool CDbusScreenSaver::Ask(const QString &service, const QString &path, const QString &interface,

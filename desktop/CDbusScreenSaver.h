@@ -1,20 +1,22 @@
 #pragma once
-// Asks the desktop's screen-saver service whether the screen saver runs: GetActive of
-// org.freedesktop.ScreenSaver (KDE, Xfce, LXQt and others) or org.gnome.ScreenSaver (GNOME). The
-// services are probed once, when the object is made; the first that answers is asked from then on.
+// Follows the desktop's screen-saver service: org.freedesktop.ScreenSaver (KDE, Xfce, LXQt and
+// others) or org.gnome.ScreenSaver (GNOME). The services are probed once, when the object is made
+// (GetActive, each call waiting at most a short timeout and never starting a service); the first
+// that answers is followed from then on through its ActiveChanged signal, and counts as "not
+// active" once it leaves the bus. IsActive therefore answers from memory: the main timer's tick
+// never waits on the bus.
 //
-// Each call waits at most a short timeout (200 ms by default) and never starts a service that is not
-// running, so a main-timer tick cannot stall on a missing or hung service. A failed call counts as
-// "not active".
-//
-// Threads: user-interface thread only.
+// Threads: user-interface thread only (signals arrive through its event loop).
 
 #include "engine/IScreenSaver.h"
 
 #include <QDBusConnection>
+#include <QDBusServiceWatcher>
+#include <QObject>
 #include <QString>
 
-class CDbusScreenSaver : public IScreenSaver {
+class CDbusScreenSaver : public QObject, public IScreenSaver {
+    Q_OBJECT
 public:
     explicit CDbusScreenSaver(const QDBusConnection &bus, int timeoutMs = 200);
 
@@ -24,12 +26,15 @@ public:
     // The service that answered at start-up, empty when none did.
     const QString &ServiceName() const { return m_service; }
 
+private slots:
+    void OnActiveChanged(bool active);
+
 private:
     bool Ask(const QString &service, const QString &path, const QString &interface, bool &active) const;
 
     QDBusConnection m_bus;
     int m_timeoutMs;
     QString m_service;
-    QString m_path;
-    QString m_interface;
+    QDBusServiceWatcher m_watcher;
+    bool m_bActive = false;
 };

@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <utility>
 
 CMprisService::CMprisService(IMprisPlayer &player, QObject *parent)
     : QObject(parent), m_player(player), m_bus(QString())
@@ -70,7 +71,11 @@ QString CMprisService::TrackObjectPath(const IMprisPlayer::Track &track)
 
 QVariantMap CMprisService::Metadata()
 {
-    const IMprisPlayer::Track track = m_player.CurrentTrack();
+    return MetadataOf(m_player.CurrentTrack());
+}
+
+QVariantMap CMprisService::MetadataOf(const IMprisPlayer::Track &track)
+{
     QVariantMap map;
     map.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(TrackObjectPath(track))));
     if (!track.valid)
@@ -150,7 +155,10 @@ void CMprisService::Update()
         return;
     Reported now;
     now.status = PlaybackStatusText();
-    now.metadata = Metadata();
+    // The map is built only when the track changed: this runs on every tick.
+    now.track = m_player.CurrentTrack();
+    const bool trackChanged = !(now.track == m_reported.track) || m_reported.metadata.isEmpty();
+    now.metadata = trackChanged ? MetadataOf(now.track) : m_reported.metadata;
     now.volume = m_player.Volume();
     now.canGoNext = m_player.CanGoNext();
     now.canGoPrevious = m_player.CanGoPrevious();
@@ -160,7 +168,7 @@ void CMprisService::Update()
     QVariantMap changed;
     if (now.status != m_reported.status)
         changed.insert(QStringLiteral("PlaybackStatus"), now.status);
-    if (now.metadata != m_reported.metadata)
+    if (trackChanged && now.metadata != m_reported.metadata)
         changed.insert(QStringLiteral("Metadata"), now.metadata);
     if (now.volume != m_reported.volume)
         changed.insert(QStringLiteral("Volume"), now.volume);
@@ -174,7 +182,7 @@ void CMprisService::Update()
     }
     if (now.canSeek != m_reported.canSeek)
         changed.insert(QStringLiteral("CanSeek"), now.canSeek);
-    m_reported = now;
+    m_reported = std::move(now);
     if (!changed.isEmpty())
         EmitPropertiesChanged(changed);
 }

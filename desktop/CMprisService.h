@@ -44,6 +44,7 @@ public:
     IMprisPlayer &Player() { return m_player; }
     QString PlaybackStatusText();
     QVariantMap Metadata();
+    static QVariantMap MetadataOf(const IMprisPlayer::Track &track);
     static QString TrackObjectPath(const IMprisPlayer::Track &track);
     static QStringList SupportedMimeTypes();
 
@@ -56,6 +57,7 @@ public:
 private:
     struct Reported {
         QString status;
+        IMprisPlayer::Track track;
         QVariantMap metadata;
         double volume = -1.0;
         bool canGoNext = false;

@@ -3,10 +3,14 @@
 #include <QCoreApplication>
 #include <QEvent>
 
-#include <chrono>
-#include <system_error>
+#include <algorithm>
 
-CMainTimer::CMainTimer(QObject &receiver) : m_receiver(receiver) {}
+CMainTimer::CMainTimer(QObject &receiver) : m_receiver(receiver)
+{
+    m_pause.setSingleShot(true);
+    m_pause.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_pause, &QTimer::timeout, this, [this] { PostTick(); });
+}
 
 CMainTimer::~CMainTimer()
 {
@@ -15,37 +19,47 @@ CMainTimer::~CMainTimer()
 
 bool CMainTimer::StartMainTimer()
 {
-    if (m_thread.joinable())
+    if (m_bRunning)
         return false;
-    m_bRunning = 1;
-    try {
-        m_thread = std::thread([this] { MainTimerThread(); });
-    } catch (const std::system_error &) {
-        m_bRunning = 0;
-        return false;
-    }
+    m_bRunning = true;
+    m_sinceTick.invalidate();
+    PostTick();
     return true;
 }
 
 void CMainTimer::StopMainTimer()
 {
-    if (!m_thread.joinable())
-        return;
-    m_bRunning = 0;
-    m_event.Set();
-    for (int i = 0; i < 10 && m_bRunning == 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    // The thread has left its loop or is about to: it waits on nothing but the event just set.
-    m_thread.join();
-    m_bRunning = 0;
+    m_bRunning = false;
+    m_pause.stop();
 }
 
-void CMainTimer::MainTimerThread()
+void CMainTimer::TickDone()
 {
-    while (m_bRunning != 0) {
-        QCoreApplication::postEvent(&m_receiver, new QEvent(static_cast<QEvent::Type>(kTickEventType)));
-        std::this_thread::sleep_for(std::chrono::milliseconds(kTickPauseMs));
-        m_event.Wait();
+    if (!m_bRunning || m_pause.isActive())
+        return;
+    m_pause.start(m_bIdle ? kIdlePauseMs : kTickPauseMs);
+}
+
+void CMainTimer::Hurry()
+{
+    m_bIdle = false;
+    if (m_bRunning && m_pause.isActive() && m_pause.interval() > kTickPauseMs) {
+        m_pause.stop();
+        PostTick();
     }
-    m_bRunning = 1;
+}
+
+void CMainTimer::PostTick()
+{
+    if (!m_bRunning)
+        return;
+    // After an idle pause a tick stands for the fast ticks that would have come meanwhile, so the
+    // receiver's counters (twice a second, once a second) keep their pace; at the fast pace a busy
+    // receiver slows everything down, as it always has.
+    const bool afterIdlePause = m_pause.interval() > kTickPauseMs;
+    const qint64 ms = m_sinceTick.isValid() ? m_sinceTick.restart() : (m_sinceTick.start(), qint64{kTickPauseMs});
+    m_nTicksElapsed =
+        afterIdlePause ? std::clamp(static_cast<int>((ms + kTickPauseMs / 2) / kTickPauseMs), 1, kIdlePauseMs / kTickPauseMs)
+                       : 1;
+    QCoreApplication::postEvent(&m_receiver, new QEvent(static_cast<QEvent::Type>(kTickEventType)));
 }

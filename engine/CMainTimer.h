@@ -1,44 +1,55 @@
 #pragma once
-// The main timer of the player: a worker thread that posts the tick event (type 10603) to a receiver
-// (the main frame), sleeps 20 ms and then waits until the receiver has run the tick and called
-// TickDone. Ticks therefore never queue up: a busy user-interface thread slows the timer down.
+// The main timer of the player: posts the tick event (type 10603) to a receiver (the main frame)
+// and, once the receiver has run the tick and called TickDone, waits 20 ms before the next one.
+// Ticks therefore never queue up: a busy user-interface thread slows the timer down.
 //
-// Threads: StartMainTimer, StopMainTimer and TickDone are called on the user-interface thread (the
-// receiver's thread); MainTimerThread runs on its own thread and only posts, sleeps and waits.
+// The pause is a single-shot precise Qt timer on the receiver's thread, so no thread of its own
+// wakes between ticks. SetIdle lengthens the pause while nothing needs the fast pace (nothing plays
+// or fades); the receiver then learns from TicksElapsed how many fast ticks one slow tick stands for.
 //
-// Stop handshake: StopMainTimer clears `running` and sets the event; the thread, leaving its loop,
-// sets `running` back to 1 as its acknowledgement. StopMainTimer polls for that up to 10 times 10 ms
-// and then joins the thread, so nothing of this object is used after it returns.
+// Threads: everything here on the user-interface thread (the receiver's thread).
 
-#include "engine/CAutoResetEvent.h"
+#include "engine/ITickPace.h"
 
-#include <atomic>
-#include <thread>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
 
-class QObject;
-
-class CMainTimer {
+class CMainTimer : public QObject, public ITickPace {
 public:
     static constexpr int kTickEventType = 10603; // 0x296B
     static constexpr int kTickPauseMs = 20;
+    static constexpr int kIdlePauseMs = 500;
 
     explicit CMainTimer(QObject &receiver);
-    ~CMainTimer();
+    ~CMainTimer() override;
     CMainTimer(const CMainTimer &) = delete;
     CMainTimer &operator=(const CMainTimer &) = delete;
 
-    // Starts the thread; false when it cannot be created or already runs.
+    // Posts the first tick; false when the timer already runs.
     bool StartMainTimer();
+    // No tick is posted after this returns (one already queued may still arrive).
     void StopMainTimer();
-    // The receiver's tick handler calls this after OnTick: releases the thread for the next tick.
-    void TickDone() { m_event.Set(); }
-    bool IsStarted() const { return m_thread.joinable(); }
+    // The receiver's tick handler calls this after OnTick: arms the pause before the next tick.
+    void TickDone();
+    bool IsStarted() const { return m_bRunning; }
+
+    // The pace after the next TickDone: kIdlePauseMs when idle, else kTickPauseMs.
+    void SetIdle(bool idle) { m_bIdle = idle; }
+    bool IsIdle() const { return m_bIdle; }
+    // How many fast ticks the tick being handled stands for: 1 at the fast pace, up to 25 after an
+    // idle pause.
+    int TicksElapsed() const { return m_nTicksElapsed; }
+    // Ends an idle pause under way: the next tick is posted at once.
+    void Hurry() override;
 
 private:
-    void MainTimerThread();
+    void PostTick();
 
     QObject &m_receiver;
-    CAutoResetEvent m_event;
-    std::atomic<int> m_bRunning{0};
-    std::thread m_thread;
+    QTimer m_pause;
+    bool m_bRunning = false;
+    bool m_bIdle = false;
+    int m_nTicksElapsed = 1;
+    QElapsedTimer m_sinceTick;
 };

@@ -11,6 +11,7 @@
 #include "engine/IPositionBar.h"
 #include "engine/IScreenSaver.h"
 #include "engine/IStatusText.h"
+#include "engine/ITickPace.h"
 #include "engine/ITimedPlayback.h"
 #include "engine/IVisualHost.h"
 #include "engine/IVolumeSlider.h"
@@ -348,6 +349,8 @@ void CPlaybackEngine::Play()
         m_nElapsedCounts = 0;
         m_nElapsedMs = 0;
         m_bPlaying = 1;
+        if (m_pTickPace)
+            m_pTickPace->Hurry();
         m_nTrackLengthMs = m_CurrentEntry.m_nDuration * 1000;
         m_links.counter->Reset();
         m_links.counter->SetLength(static_cast<unsigned>(m_nTrackLengthMs));
@@ -571,7 +574,7 @@ void CPlaybackEngine::ShutDown()
 
 // --- the tick -------------------------------------------------------------------------------------
 
-void CPlaybackEngine::OnTick()
+void CPlaybackEngine::OnTick(int elapsedTicks)
 {
     CPlayerDoc &doc = *m_links.doc;
     if (m_links.gapless)
@@ -580,8 +583,9 @@ void CPlaybackEngine::OnTick()
         m_links.decoder->m_bStopAfterEntry = m_pPlayOrder->StopAfterEntry() ? 1 : 0;
 
     // 1, 2: timed playback twice a second; once a second the slower checks.
-    ++m_nTickCounter;
-    if (m_nTickCounter % 25 == 0 && m_links.timed)
+    const unsigned before = m_nTickCounter;
+    m_nTickCounter += static_cast<unsigned>(std::max(elapsedTicks, 1));
+    if (m_nTickCounter / 25 != before / 25 && m_links.timed)
         m_links.timed->TimedCheck();
     if (m_nTickCounter > 50) {
         m_nTickCounter = 0;

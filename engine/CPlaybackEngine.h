@@ -36,6 +36,7 @@ class ILevelMeter;
 class IPlayOrder;
 class IPositionBar;
 class IScreenSaver;
+class ITickPace;
 class IStatusText;
 class ITimedPlayback;
 class IVisualHost;
@@ -85,6 +86,8 @@ public:
     void SetDisplays(ICounterDisplay &counter, IPositionBar &positionBar, ILevelMeter &meter,
                      IVolumeSlider &volumeSlider, IStatusText &status);
     void SetVisualHost(IVisualHost &visuals) { m_links.visuals = &visuals; }
+    // Told when playback starts, so that an idle main timer returns to its fast pace at once.
+    void SetTickPace(ITickPace *pace) { m_pTickPace = pace; }
 
     // --- operations of the view --------------------------------------------------------------
     void InitAudio();
@@ -102,7 +105,10 @@ public:
     // track the displays describe; an empty entry (the list was emptied) clears it.
     void ShowEntry(const CPlaylistEntry &entry);
     void ApplyModuleSettings(const CPlaylistEntry &entry);
-    void OnTick();
+    // One tick of the main timer; `elapsedTicks` > 1 after an idle pause that stood for that many.
+    void OnTick(int elapsedTicks = 1);
+    // Nothing plays, is paused or fades: the main timer may slow down.
+    bool IsIdle() const { return m_bPlaying == 0 && m_bPaused == 0 && m_nFadeIn == 0 && m_nFadeOut == 0 && m_nModuleFade == 0; }
     // The module flag bits derived from the settings; called whenever they change.
     void ComputeModuleFlags();
     // At exit: stops and frees the channel, restores a muted volume, closes the output.
@@ -194,6 +200,7 @@ private:
     int m_nModuleFade = 0;
     int m_nFadeOut = 0;
     unsigned m_nTickCounter = 0;
+    ITickPace *m_pTickPace = nullptr;
     int m_bHalfTick = 0;
     int m_nClipGuard = 0;
     std::uint64_t m_nElapsedCounts = 0;

@@ -32,6 +32,7 @@ CPlayerCore::CPlayerCore(const Services &services)
     m_engine = std::make_unique<CPlaybackEngine>(links, services.initAudio);
     m_order = std::make_unique<CPlayOrder>(m_doc, *m_engine);
     m_engine->SetPlayOrder(m_order.get());
+    m_engine->SetTickPace(&m_timer);
     m_transport = std::make_unique<CTransportCommands>(*m_order, *m_engine, *this, m_doc);
     m_timed = std::make_unique<CTimedPlayback>(m_doc, *m_engine, *m_engine, *m_order, services.wallClock);
     m_equalizer.SetChannelSource([this]() -> std::uint32_t {
@@ -163,7 +164,7 @@ void CPlayerCore::TimedCheck()
 void CPlayerCore::OnTick()
 {
     const int playing = m_doc.State().m_nPlaying;
-    m_engine->OnTick();
+    m_engine->OnTick(m_timer.TicksElapsed());
     if (playing != m_doc.State().m_nPlaying)
         emit playingRowChanged();
     emit tickDone();
@@ -174,6 +175,7 @@ bool CPlayerCore::event(QEvent *event)
     if (event->type() == static_cast<QEvent::Type>(CMainTimer::kTickEventType)) {
         if (!m_bShutDown)
             OnTick();
+        m_timer.SetIdle(m_bShutDown || m_engine->IsIdle());
         m_timer.TickDone();
         return true;
     }

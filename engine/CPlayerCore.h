@@ -95,6 +95,8 @@ public:
     bool IsShutDown() const { return m_bShutDown; }
 
     void OnTick();
+    // How many of the main timer's fast ticks the last tick stood for (more than 1 when idle).
+    int TicksElapsed() const { return m_timer.TicksElapsed(); }
     // Plays the playlist entry `index` (tray menu, list double-click, a file opened from outside).
     void PlayIndex(int index);
 

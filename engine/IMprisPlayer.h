@@ -23,6 +23,8 @@ public:
         std::string album;
         std::int64_t lengthUs = 0;
         std::string path; // local file path, empty for CD tracks
+
+        bool operator==(const Track &) const = default;
     };
 
     virtual ~IMprisPlayer() = default;

@@ -73,7 +73,9 @@ CMainFrame::CMainFrame(const Options &options, QWidget *parent)
     connect(&m_core, &CPlayerCore::tickDone, this, [this] {
         if (m_desktop)
             m_desktop->OnTick();
-        if (++m_nTicks % 5 == 0) {
+        m_nTicks += static_cast<unsigned>(m_core.TicksElapsed());
+        if (m_nTicks >= 5) {
+            m_nTicks = 0;
             UpdateCommandStates();
             UpdateTray();
         }

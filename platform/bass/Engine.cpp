@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <pthread.h>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -50,7 +51,11 @@ Engine::~Engine()
         m_device = 0;
     }
     if (m_clockThread.joinable()) {
-        m_clockStop.store(true);
+        {
+            std::lock_guard lock(m_outputMutex);
+            m_clockStop.store(true);
+            m_outputCv.notify_all();
+        }
         m_clockThread.join();
     }
     if (m_updateThread.joinable()) {
@@ -87,7 +92,9 @@ bool Engine::init(OutputKind kind, const char *deviceName, int freq)
         want.freq = freq;
         want.format = AUDIO_F32SYS;
         want.channels = 2;
-        want.samples = static_cast<Uint16>(freq <= 24000 ? 512 : 1024);
+        // About 46 ms a period: the callback wakes some twenty times a second. The heard position
+        // allows for this latency, so the displays stay with what is heard.
+        want.samples = static_cast<Uint16>(freq <= 24000 ? 1024 : 2048);
         want.callback = &Engine::deviceCallback;
         want.userdata = this;
         m_device = SDL_OpenAudioDevice(deviceName, 0, &want, &have, 0);
@@ -108,17 +115,24 @@ bool Engine::init(OutputKind kind, const char *deviceName, int freq)
 
 bool Engine::start()
 {
+    std::lock_guard lock(m_outputMutex);
     m_paused.store(false);
+    m_outputIdle = false;
+    m_silenceReported.store(false, std::memory_order_release);
+    m_lastSoundFrame.store(m_mixedFrames.load(std::memory_order_acquire), std::memory_order_release);
     if (m_kind == OutputKind::Device)
         SDL_PauseAudioDevice(m_device, 0);
+    m_outputCv.notify_all();
     return true;
 }
 
 bool Engine::pause()
 {
     m_paused.store(true);
-    if (m_kind == OutputKind::Device)
+    if (m_kind == OutputKind::Device) {
+        std::lock_guard lock(m_outputMutex);
         SDL_PauseAudioDevice(m_device, 1);
+    }
     else
         m_mixSequence.waitForPass(); // a mix begun before the pause ends first: positions then hold
     return true;
@@ -288,6 +302,7 @@ bool Engine::musicPlayEx(HMUSIC handle, DWORD order, int flags, bool reset)
         channel->reposition([](AudioSource &s) { return static_cast<ModuleSource &>(s).setOrder(0); }, 0, 0);
     }
     channel->play();
+    resumeOutput();
     wakeUpdate();
     return true;
 }
@@ -364,6 +379,7 @@ bool Engine::streamPlay(HSTREAM handle, bool flush, DWORD)
     else if (flush)
         channel->reposition([](AudioSource &) { return true; }, channel->heardSourceFrame(latency(), m_outputRate), 0);
     channel->play();
+    resumeOutput();
     wakeUpdate();
     return true;
 }
@@ -604,13 +620,60 @@ void Engine::wakeUpdate()
     m_wakeSignal.post();
 }
 
+bool Engine::anyChannelPlaying() const
+{
+    for (const auto &slot : m_mixSlots)
+        if (const Channel *c = slot.load(std::memory_order_seq_cst); c && c->playing())
+            return true;
+    return false;
+}
+
+void Engine::resumeOutput()
+{
+    if (m_kind == OutputKind::Manual)
+        return;
+    std::lock_guard lock(m_outputMutex);
+    m_lastSoundFrame.store(m_mixedFrames.load(std::memory_order_acquire), std::memory_order_release);
+    if (!m_outputIdle)
+        return;
+    m_outputIdle = false;
+    m_silenceReported.store(false, std::memory_order_release);
+    if (m_paused.load())
+        return;
+    if (m_kind == OutputKind::Device)
+        SDL_PauseAudioDevice(m_device, 0);
+    m_outputCv.notify_all();
+}
+
+void Engine::idleOutputIfSilent()
+{
+    if (m_kind == OutputKind::Manual)
+        return;
+    std::lock_guard lock(m_outputMutex);
+    const std::uint64_t silent =
+        m_mixedFrames.load(std::memory_order_acquire) - m_lastSoundFrame.load(std::memory_order_acquire);
+    if (m_outputIdle || m_paused.load() || silent < static_cast<std::uint64_t>(m_outputRate) || anyChannelPlaying())
+        return;
+    m_outputIdle = true;
+    if (m_kind == OutputKind::Device)
+        SDL_PauseAudioDevice(m_device, 1);
+}
+
 void Engine::updateLoop()
 {
+    pthread_setname_np(pthread_self(), "mv-update");
     for (;;) {
-        // Every need to fill is signalled; the period only bounds the harm of one that is not.
-        m_wakeSignal.wait(std::chrono::milliseconds(250));
+        // Every need to fill is signalled; the period only bounds the harm of one that is not. With the
+        // output idle nothing can need filling until a channel plays, which wakes this thread.
+        bool idle;
+        {
+            std::lock_guard lock(m_outputMutex);
+            idle = m_outputIdle;
+        }
+        m_wakeSignal.wait(std::chrono::milliseconds(idle ? 10000 : 250));
         if (m_stop.load(std::memory_order_acquire))
             return;
+        idleOutputIfSilent();
         {
             std::lock_guard lock(m_fillMutex);
             ++m_passesStarted;
@@ -664,11 +727,21 @@ void Engine::mixBlock(float *out, std::size_t frames)
     std::memset(out, 0, frames * 2 * sizeof(float));
     const std::uint64_t start = m_mixedFrames.load(std::memory_order_relaxed);
     bool refill = false;
+    bool sounding = false;
     for (auto &slot : m_mixSlots)
-        if (Channel *c = slot.load(std::memory_order_seq_cst))
+        if (Channel *c = slot.load(std::memory_order_seq_cst)) {
             refill |= c->mix(out, frames, start);
+            sounding |= c->playing();
+        }
     ScaleAndClip(out, frames * 2, m_masterVolume.load(std::memory_order_relaxed));
     m_mixedFrames.store(start + frames, std::memory_order_release);
+    if (sounding) {
+        m_lastSoundFrame.store(start + frames, std::memory_order_release);
+    } else if (start + frames - m_lastSoundFrame.load(std::memory_order_acquire) >=
+                   static_cast<std::uint64_t>(m_outputRate) &&
+               !m_silenceReported.exchange(true, std::memory_order_acq_rel)) {
+        refill = true; // a second of silence: the update thread lets the output go idle
+    }
     if (refill)
         m_wakeSignal.post();
 }
@@ -708,9 +781,18 @@ DWORD Engine::render(float *stereoOut, DWORD frames)
 void Engine::clockLoop()
 {
     // "No sound": the mixer runs at real time on this thread so that channels advance and end.
+    pthread_setname_np(pthread_self(), "mv-clock");
     const std::size_t block = static_cast<std::size_t>(m_outputRate / 100);
     auto next = std::chrono::steady_clock::now();
     while (!m_clockStop.load()) {
+        {
+            std::unique_lock lock(m_outputMutex);
+            if (m_outputIdle || m_paused.load()) {
+                m_outputCv.wait(lock, [&] { return m_clockStop.load() || !(m_outputIdle || m_paused.load()); });
+                next = std::chrono::steady_clock::now();
+                continue;
+            }
+        }
         next += std::chrono::milliseconds(10);
         std::this_thread::sleep_until(next);
         const auto now = std::chrono::steady_clock::now();

@@ -123,6 +123,11 @@ private:
     void mixBlock(float *out, std::size_t frames);
     void waitUntilFilled(std::size_t frames);
     void wakeUpdate();
+    bool anyChannelPlaying() const;
+    // The output goes idle (device paused, clock asleep) after a second in which no channel played,
+    // and comes back as soon as one plays: nothing wakes while nothing sounds.
+    void resumeOutput();
+    void idleOutputIfSilent();
     void updateLoop();
     void clockLoop();
     static void deviceCallback(void *engine, unsigned char *stream, int length);
@@ -155,6 +160,12 @@ private:
     std::condition_variable m_fillCv;
     std::uint64_t m_passesStarted = 0;
     std::uint64_t m_fillPasses = 0; // completed
+
+    std::mutex m_outputMutex; // a leaf; guards m_outputIdle and the device's pause state
+    std::condition_variable m_outputCv;
+    bool m_outputIdle = false;
+    std::atomic<std::uint64_t> m_lastSoundFrame{0};
+    std::atomic<bool> m_silenceReported{false};
 
     std::thread m_clockThread;
     std::atomic<bool> m_clockStop{false};

@@ -3,6 +3,7 @@
 
 #include "desktop/CDbusScreenSaver.h"
 
+#include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
 #include <QElapsedTimer>
@@ -54,6 +55,14 @@ public:
         m_thread.wait();
     }
     FakeScreenSaver &Fake() { return *m_fake; }
+    // Changes the state and says so, as a screen-saver service does.
+    void SetActive(bool active, const QString &interface)
+    {
+        m_fake->active = active;
+        QDBusMessage signal = QDBusMessage::createSignal(m_path, interface, QStringLiteral("ActiveChanged"));
+        signal << active;
+        m_connection.send(signal);
+    }
 
 private:
     QDBusConnection m_connection;
@@ -62,6 +71,18 @@ private:
     QThread m_thread;
     std::unique_ptr<FakeScreenSaver> m_fake;
 };
+
+// Serves the test thread's events until the saver reports `expected`, for at most five seconds.
+bool EventuallyActive(CDbusScreenSaver &saver, bool expected)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (saver.IsActive() != expected && clock.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return saver.IsActive() == expected;
+}
 
 TEST(DbusScreenSaverTest, FindsTheAnsweringServiceAndFollowsIt)
 {
@@ -96,10 +117,10 @@ TEST(DbusScreenSaverTest, FindsTheAnsweringServiceAndFollowsIt)
         EXPECT_EQ(saver.IsActive(), c.detectable && c.active);
         if (c.detectable) {
             EXPECT_EQ(saver.ServiceName().toStdString(), c.name);
-            service->Fake().active = !c.active;
-            EXPECT_EQ(saver.IsActive(), !c.active);
+            service->SetActive(!c.active, saver.ServiceName());
+            EXPECT_TRUE(EventuallyActive(saver, !c.active)) << "follows the service's signal";
             service.reset(); // the service goes away: no longer active, and no stall
-            EXPECT_FALSE(saver.IsActive());
+            EXPECT_TRUE(EventuallyActive(saver, false));
         }
     }
 }
