@@ -4,12 +4,16 @@
 #include "platform/ipc/CIpcClient.h"
 #include "platform/ipc/CRuntimeDir.h"
 #include "plugins/include/mv_messages.h"
+#include "tests/support/MediaFixtures.h"
 #include "tests/support/ProgramSandbox.h"
 
 #include <QElapsedTimer>
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
 
 #include <unistd.h>
 
@@ -113,6 +117,41 @@ TEST_F(ProgramTest, FunctionKeysAndPlayerctlDriveTransport)
         QThread::msleep(100);
     EXPECT_NE(Ctl({"metadata", "xesam:url"}), now) << "playerctl next skips";
     QuitAndWait();
+}
+
+// Files the tag reader and the audio library read alike since they share their format readers: an MP3
+// behind two ID3v2 tags and 5000 bytes of junk, and a WAV holding a few samples, join the playlist
+// and the MP3 plays.
+TEST_F(ProgramTest, FilesTheAudioLibraryPlaysJoinThePlaylist)
+{
+    ToneSpec tone;
+    tone.seconds = 3.5;
+    const std::string wav = MakeToneWav(box.Dir(), "tone", tone);
+    const std::string mp3 = EncodeMp3(box.Dir(), "tone", wav);
+    ASSERT_FALSE(mp3.empty());
+    auto read = [](const std::string &path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    auto id3v2 = [](std::uint32_t body) {
+        return std::string("ID3\x03\x00\x00", 6) + std::string{char(body >> 21 & 0x7F), char(body >> 14 & 0x7F),
+                                                                char(body >> 7 & 0x7F), char(body & 0x7F)} +
+               std::string(body, '\0');
+    };
+    const std::string tagged = box.Dir().file("tagged.mp3");
+    std::ofstream(tagged, std::ios::binary) << id3v2(600) + id3v2(30) + std::string(5000, 'j') + read(mp3);
+    const std::string tiny = box.Dir().file("tiny.wav");
+    std::ofstream(tiny, std::ios::binary) << read(wav).substr(0, 44 + 400);
+
+    Start({QString::fromStdString(tagged)});
+    ASSERT_TRUE(WaitFor({"status"}, "Playing"));
+    EXPECT_EQ(Ctl({"metadata", "xesam:url"}), "file://" + QString::fromStdString(tagged));
+    const long long lengthUs = Ctl({"metadata", "mpris:length"}).toLongLong();
+    EXPECT_TRUE(lengthUs == 3000000 || lengthUs == 4000000) << lengthUs;
+    QThread::msleep(1200);
+    ASSERT_EQ(StartAndWait({"-add", QString::fromStdString(tiny)}), 0);
+    QuitAndWait();
+    EXPECT_EQ(SavedPaths(), (std::vector<std::string>{tagged, tiny}));
 }
 
 } // namespace
