@@ -1,6 +1,7 @@
 #pragma once
 // What the three visual plug-ins share: the values kept from Init, the window, the registry values
-// under Software\Melvane\<key> and the four exports (VIS_PLUGIN_EXPORTS below).
+// under Software\Melvane\<key> (the window's place, then the plug-in's own values), the copy of a
+// palettised image into the window's frame and the four exports (VIS_PLUGIN_EXPORTS below).
 //
 // Threads: Open and Quit on the window thread; Render on the render thread.
 
@@ -8,6 +9,8 @@
 #include "plugins/visuals/common/CVisSettings.h"
 #include "plugins/visuals/common/CVisWindow.h"
 
+#include <array>
+#include <cstdint>
 #include <memory>
 
 class CVisPlugin : public IVisFrameSource {
@@ -19,17 +22,30 @@ public:
     bool Open();
     const VisWindow *Record() const { return m_window.Record(); }
     virtual int Render() = 0;
-    // Saves the values and destroys the window.
+    // Saves the window's place and the plug-in's values, and destroys the window.
     void Quit();
 
 protected:
-    // Reads the plug-in's values and fills in the window's description.
+    using Palette = std::array<std::uint32_t, 256>;
+
+    // Reads the plug-in's values and fills in the window's description (its place: ReadPlacement).
     virtual void Configure(const CVisSettings &settings, VisWindowOptions &options) = 0;
-    virtual void SaveValues(const CVisSettings &settings) = 0;
+    // The plug-in's own values (its colours), stored after the window's place.
+    virtual CVisSettings::Values OwnValues() const = 0;
+
+    // The stored position (xpos, ypos) and, for a resizable window, size (width 240 to 1024, default 320;
+    // height 180 to 768, default 240).
+    void ReadPlacement(const CVisSettings &settings, VisWindowOptions &options, bool resizable);
+    // Copies `image`, 8-bit indices in rows `imageWidth` apart, into the frame through `palette`.
+    static void FillFromPalette(const std::uint8_t *image, int imageWidth, const Palette &palette,
+                                std::uint32_t *pixels, int stride, int width, int height);
 
     VisInfo m_info;
     CVisSettings m_settings;
     CVisWindow m_window;
+
+private:
+    bool m_bResizable = false;
 };
 
 // The plain exports of a plug-in library whose plug-in class is `Plugin` and whose name is `name`.

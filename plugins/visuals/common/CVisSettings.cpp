@@ -51,7 +51,7 @@ int CVisSettings::Ranged(const std::string &name, int low, int high, int fallbac
     return signedValue >= low && signedValue <= high ? signedValue : fallback;
 }
 
-bool CVisSettings::Save(const std::initializer_list<std::pair<const char *, std::uint32_t>> &values) const
+bool CVisSettings::Save(const Values &values) const
 {
     CRegistry registry(m_folder);
     CRegistryKey key;

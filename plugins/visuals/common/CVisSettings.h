@@ -10,6 +10,8 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 class CVisSettings {
 public:
@@ -22,8 +24,9 @@ public:
     // A value limited to [low, high]: the stored one when it lies inside, else `fallback`.
     int Ranged(const std::string &name, int low, int high, int fallback) const;
 
+    using Values = std::vector<std::pair<const char *, std::uint32_t>>;
     // Writes the values in the order given; false when the hive could not be written.
-    bool Save(const std::initializer_list<std::pair<const char *, std::uint32_t>> &values) const;
+    bool Save(const Values &values) const;
 
 private:
     std::string m_key;

@@ -11,10 +11,7 @@ void CSpectrumAnalyser::Configure(const CVisSettings &settings, VisWindowOptions
 {
     options.className = "melvane_vis2";
     options.title = kName;
-    options.x = settings.Ranged("xpos", INT32_MIN, INT32_MAX, 0);
-    options.y = settings.Ranged("ypos", INT32_MIN, INT32_MAX, 0);
-    options.width = settings.Ranged("width", 240, 1024, 320);
-    options.height = settings.Ranged("height", 180, 768, 240);
+    ReadPlacement(settings, options, true);
     options.menuItems = {{kPeakColourCommand, "Peak Color..."}, {kBaseColourCommand, "Base Color..."}};
     options.aboutTitle = "About Spectrum Analyser";
     options.aboutText = {"Spectrum Analyser", "A visual plug-in for Melvane: the spectrum of what is heard,",
@@ -24,14 +21,9 @@ void CSpectrumAnalyser::Configure(const CVisSettings &settings, VisWindowOptions
     m_bars.SetColours(m_base, m_peak);
 }
 
-void CSpectrumAnalyser::SaveValues(const CVisSettings &settings)
+CVisSettings::Values CSpectrumAnalyser::OwnValues() const
 {
-    settings.Save({{"xpos", static_cast<std::uint32_t>(m_window.X())},
-                   {"ypos", static_cast<std::uint32_t>(m_window.Y())},
-                   {"width", static_cast<std::uint32_t>(m_window.Width())},
-                   {"height", static_cast<std::uint32_t>(m_window.Height())},
-                   {"colour1", m_base},
-                   {"colour2", m_peak}});
+    return {{"colour1", m_base}, {"colour2", m_peak}};
 }
 
 int CSpectrumAnalyser::Render()
@@ -46,11 +38,7 @@ int CSpectrumAnalyser::Render()
 
 void CSpectrumAnalyser::FillFrame(std::uint32_t *pixels, int stride, int width, int height)
 {
-    const auto &palette = m_bars.Palette();
-    const std::uint8_t *image = m_bars.Image();
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            pixels[y * stride + x] = palette[image[y * CSpectrumBars::kImageWidth + x]];
+    FillFromPalette(m_bars.Image(), CSpectrumBars::kImageWidth, m_bars.Palette(), pixels, stride, width, height);
 }
 
 void CSpectrumAnalyser::OnMenuCommand(int id)

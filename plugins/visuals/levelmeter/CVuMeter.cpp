@@ -13,8 +13,7 @@ void CVuMeter::Configure(const CVisSettings &settings, VisWindowOptions &options
 {
     options.className = "melvane_vis3";
     options.title = kName;
-    options.x = settings.Ranged("xpos", INT32_MIN, INT32_MAX, 0);
-    options.y = settings.Ranged("ypos", INT32_MIN, INT32_MAX, 0);
+    ReadPlacement(settings, options, false);
     // Not resizable: the client area is exactly the two meters.
     options.width = options.minWidth = options.maxWidth = kClientWidth;
     options.height = options.minHeight = options.maxHeight = kClientHeight;
@@ -26,11 +25,9 @@ void CVuMeter::Configure(const CVisSettings &settings, VisWindowOptions &options
     m_meter.BuildFaces(m_colour);
 }
 
-void CVuMeter::SaveValues(const CVisSettings &settings)
+CVisSettings::Values CVuMeter::OwnValues() const
 {
-    settings.Save({{"xpos", static_cast<std::uint32_t>(m_window.X())},
-                   {"ypos", static_cast<std::uint32_t>(m_window.Y())},
-                   {"colour", m_colour}});
+    return {{"colour", m_colour}};
 }
 
 int CVuMeter::Render()

@@ -17,7 +17,7 @@ public:
 
 protected:
     void Configure(const CVisSettings &settings, VisWindowOptions &options) override;
-    void SaveValues(const CVisSettings &settings) override;
+    CVisSettings::Values OwnValues() const override;
 
 private:
     CNeedleMeter m_meter;

@@ -6,10 +6,7 @@ void COscilloscope::Configure(const CVisSettings &settings, VisWindowOptions &op
 {
     options.className = "melvane_vis1";
     options.title = kName;
-    options.x = settings.Ranged("xpos", INT32_MIN, INT32_MAX, 0);
-    options.y = settings.Ranged("ypos", INT32_MIN, INT32_MAX, 0);
-    options.width = settings.Ranged("width", 240, 1024, 320);
-    options.height = settings.Ranged("height", 180, 768, 240);
+    ReadPlacement(settings, options, true);
     options.menuItems = {{kColourCommand, "Select Color..."}};
     options.aboutTitle = "About Oscilloscope";
     options.aboutText = {"Oscilloscope", "A visual plug-in for Melvane: the waveform of what is heard,",
@@ -18,13 +15,9 @@ void COscilloscope::Configure(const CVisSettings &settings, VisWindowOptions &op
     m_trace.SetColour(m_colour);
 }
 
-void COscilloscope::SaveValues(const CVisSettings &settings)
+CVisSettings::Values COscilloscope::OwnValues() const
 {
-    settings.Save({{"xpos", static_cast<std::uint32_t>(m_window.X())},
-                   {"ypos", static_cast<std::uint32_t>(m_window.Y())},
-                   {"width", static_cast<std::uint32_t>(m_window.Width())},
-                   {"height", static_cast<std::uint32_t>(m_window.Height())},
-                   {"colour", m_colour}});
+    return {{"colour", m_colour}};
 }
 
 int COscilloscope::Render()
@@ -39,11 +32,7 @@ int COscilloscope::Render()
 
 void COscilloscope::FillFrame(std::uint32_t *pixels, int stride, int width, int height)
 {
-    const auto &palette = m_trace.Palette();
-    const std::uint8_t *image = m_trace.Image();
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            pixels[y * stride + x] = palette[image[y * CWaveTrace::kImageWidth + x]];
+    FillFromPalette(m_trace.Image(), CWaveTrace::kImageWidth, m_trace.Palette(), pixels, stride, width, height);
 }
 
 void COscilloscope::OnMenuCommand(int id)
