@@ -548,6 +548,23 @@ void CPlaybackEngine::ApplyModuleSettings(const CPlaylistEntry &entry)
     BASS_MusicPlayEx(m_hMusic, kWherever, static_cast<int>(flags), FALSE);
 }
 
+void CPlaybackEngine::EntryEdited(const CPlaylistEntry &entry)
+{
+    if (!m_bPlaying) {
+        ShowEntry(entry);
+        return;
+    }
+    if (entry.m_strPath != m_CurrentEntry.m_strPath)
+        return;
+    m_CurrentEntry.m_strTitle = entry.m_strTitle;
+    m_CurrentEntry.m_strArtist = entry.m_strArtist;
+    m_CurrentEntry.m_strAlbum = entry.m_strAlbum;
+    m_CurrentEntry.m_strGenre = entry.m_strGenre;
+    m_CurrentEntry.m_nYear = entry.m_nYear;
+    ApplyModuleSettings(entry);
+    m_links.status->UpdateStatusText();
+}
+
 void CPlaybackEngine::ShutDown()
 {
     if (m_hMusic) {

@@ -105,6 +105,9 @@ public:
     // track the displays describe; an empty entry (the list was emptied) clears it.
     void ShowEntry(const CPlaylistEntry &entry);
     void ApplyModuleSettings(const CPlaylistEntry &entry);
+    // An information window edited `entry`: while it plays, its texts (and a module's levels and loop
+    // flag) become the playing entry's; while nothing plays it becomes the entry the displays describe.
+    void EntryEdited(const CPlaylistEntry &entry);
     // One tick of the main timer; `elapsedTicks` > 1 after an idle pause that stood for that many.
     void OnTick(int elapsedTicks = 1);
     // Nothing plays, is paused or fades: the main timer may slow down.

@@ -39,6 +39,9 @@ CPlayerCore::CPlayerCore(const Services &services)
         return m_engine->MusicHandle() ? m_engine->MusicHandle() : m_engine->StreamHandle();
     });
 
+    m_tagWriter = std::make_unique<CDeferredTagWriter>(*m_engine, &m_decoder.WmaBinding());
+    m_decoder.m_onFileClosed = [this](const std::string &path) { m_tagWriter->FileClosed(path); };
+
     connect(&m_doc, &CPlayerDoc::playEntryRequested, this, [this](int index) { PlayIndex(index); });
     connect(&m_doc, &CPlayerDoc::playlistEmptied, this, [this] { m_engine->ShowEntry(CPlaylistEntry()); });
 }
@@ -46,6 +49,7 @@ CPlayerCore::CPlayerCore(const Services &services)
 CPlayerCore::~CPlayerCore()
 {
     ShutDown();
+    m_decoder.m_onFileClosed = nullptr; // the writer goes first
 }
 
 void CPlayerCore::AttachDisplays(const Displays &displays)
@@ -165,6 +169,7 @@ void CPlayerCore::OnTick()
 {
     const int playing = m_doc.State().m_nPlaying;
     m_engine->OnTick(m_timer.TicksElapsed());
+    m_tagWriter->Flush();
     if (playing != m_doc.State().m_nPlaying)
         emit playingRowChanged();
     emit tickDone();
@@ -195,7 +200,8 @@ void CPlayerCore::ShutDown()
     } else {
         m_doc.lastindex = std::max(0, m_doc.State().m_nCurrent);
     }
-    m_engine->ShutDown();
+    m_engine->ShutDown(); // closes the playing file: tags kept back for it are written now
+    m_tagWriter->Flush();
     m_decoder.FreeWmaPlugin();
     if (m_services.identifier)
         m_services.identifier->SetWmaBinding(nullptr);

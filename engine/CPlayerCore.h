@@ -18,6 +18,7 @@
 
 #include "core/CSteadyClock.h"
 #include "core/CStartRequest.h"
+#include "engine/CDeferredTagWriter.h"
 #include "engine/CDetachedDisplays.h"
 #include "engine/CDocGaplessPlaylist.h"
 #include "engine/CEqualizer.h"
@@ -107,6 +108,8 @@ public:
     CTransportCommands &Transport() { return *m_transport; }
     CEqualizer &Equalizer() { return m_equalizer; }
     CStreamDecoder &Decoder() { return m_decoder; }
+    // Saves edited tags; those of the playing file wait until the decoder closes it.
+    CDeferredTagWriter &TagWriter() { return *m_tagWriter; }
     IScreenSaver *ScreenSaver() const { return m_services.screenSaver; }
     bool WmaAvailable() const { return m_bWmaAvailable; }
 
@@ -152,6 +155,7 @@ private:
     std::unique_ptr<CPlayOrder> m_order;
     std::unique_ptr<CTransportCommands> m_transport;
     std::unique_ptr<CTimedPlayback> m_timed;
+    std::unique_ptr<CDeferredTagWriter> m_tagWriter; // the decoder's close hook
     CMainTimer m_timer;
     bool m_bInitialised = false;
     bool m_bShutDown = false;

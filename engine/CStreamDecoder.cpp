@@ -75,14 +75,14 @@ int CStreamDecoder::Open(const std::string &path, int type, int startSeconds, ch
 
 void CStreamDecoder::Close()
 {
-    const bool vorbisWasOpen = m_vorbis.IsOpen();
+    const bool fileWasOpen = m_vorbis.IsOpen() || m_flac.IsOpen() || m_wma.IsOpen();
     m_vorbis.Close();
-    if (vorbisWasOpen && m_onVorbisClosed)
-        m_onVorbisClosed(m_strPath);
     m_wma.Close();
     m_flac.Close();
     if (m_pCd)
         m_pCd->Close();
+    if (fileWasOpen && m_onFileClosed)
+        m_onFileClosed(m_strPath);
     m_nType = 0;
     m_strPath.clear();
 }

@@ -74,10 +74,11 @@ public:
     int Rate() const;
     int Channels() const;
 
-    // Called with the path each time an Ogg Vorbis file is closed, after the library released it, so
-    // that tag changes kept back while it played can be written. It may run on the update thread
-    // (a change-over closes the ended file there), so it must only hand the work on, not do it.
-    std::function<void(const std::string &path)> m_onVorbisClosed;
+    // Called with the path each time an Ogg Vorbis, FLAC or Windows Media file is closed, after the
+    // decoder released it, so that tag changes kept back while it played can be written. It may run on
+    // the update thread (a change-over closes the ended file there), so it must neither allocate, lock
+    // nor write there, only hand the work on.
+    std::function<void(const std::string &path)> m_onFileClosed;
 
     std::atomic<int> m_bFloatOutput{0};
     std::atomic<int> m_bStopAfterEntry{0};

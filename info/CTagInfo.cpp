@@ -8,8 +8,10 @@
 #include <FLAC/metadata.h>
 #include <vorbis/vorbisfile.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -164,7 +166,19 @@ std::string CTagInfo::VersionName(std::int32_t version, const std::string &vendo
 {
     if (version != 0)
         return std::to_string(version);
-    const std::string date = vendor.size() > 8 ? vendor.substr(vendor.size() - 8) : vendor;
+    // Encoders since 1.3 write a name after the date ("... 20200704 (Reducing Environment)"): the
+    // date is the last run of eight digits; without one, the last 8 characters as before.
+    std::string date = vendor.size() > 8 ? vendor.substr(vendor.size() - 8) : vendor;
+    for (std::size_t end = vendor.size(); end >= 8; --end) {
+        const std::string_view run = std::string_view(vendor).substr(end - 8, 8);
+        const bool digits = std::all_of(run.begin(), run.end(), [](char c) { return c >= '0' && c <= '9'; });
+        const bool bounded = (end == vendor.size() || vendor[end] < '0' || vendor[end] > '9') &&
+                             (end == 8 || vendor[end - 9] < '0' || vendor[end - 9] > '9');
+        if (digits && bounded) {
+            date = run;
+            break;
+        }
+    }
     static const struct {
         const char *date;
         const char *name;

@@ -540,6 +540,21 @@ bool CPlayerDoc::SetEntryMixing(int index, const std::string &path, std::int32_t
     return true;
 }
 
+bool CPlayerDoc::ReplaceEntry(int index, const CPlaylistEntry &entry)
+{
+    if (index < 0 || index >= m_nEntryCount || m_aEntries[index].m_strPath != entry.m_strPath)
+        return false;
+    const bool totals = m_aEntries[index].m_nDuration != entry.m_nDuration || m_aEntries[index].m_nSize != entry.m_nSize;
+    {
+        std::lock_guard lock(m_mutex);
+        m_aEntries[index] = entry;
+    }
+    emit entryChanged(index);
+    if (totals)
+        emit totalsChanged();
+    return true;
+}
+
 // --- playlist files ---------------------------------------------------------------------------
 
 namespace {

@@ -113,6 +113,10 @@ public:
     // Stores a module's amplification + 1 in the entry at `index` (clip correction while it plays),
     // only when that entry still has `path`; false otherwise.
     bool SetEntryMixing(int index, const std::string &path, std::int32_t mixing);
+    // Puts `entry` in the slot at `index` when that slot still holds an entry of the same path (an
+    // information window edited it): entryChanged(index), and totalsChanged when its duration or size
+    // differ. False, with nothing changed, when the slot holds another file by now.
+    bool ReplaceEntry(int index, const CPlaylistEntry &entry);
 
     // The next-up index of the gapless change-over; the view sets it to the entry that becomes
     // current. It follows its entry when the list is reordered and becomes -1 when it is removed.
@@ -227,6 +231,8 @@ signals:
     void rowMoved(int from, int to);
     void rowsAboutToBeReset();
     void rowsReset();
+    // The entry at `row` was replaced: its cells are out of date.
+    void entryChanged(int row);
     void selectionChanged();
     void currentRowChanged(int row);
     // The last entry went and nothing plays: the view shows its empty, no-track state.

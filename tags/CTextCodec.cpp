@@ -76,6 +76,37 @@ std::string CTextCodec::Utf16ToUtf8(const std::uint16_t *units, std::size_t coun
     return out;
 }
 
+void CTextCodec::Utf8ToUtf16(std::string_view text, std::uint16_t *units, std::size_t count)
+{
+    std::size_t out = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                                                                              : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+        std::uint32_t cp = 0xFFFD;
+        std::size_t used = 1;
+        if (length != 0 && i + length <= text.size() && IsValidUtf8(text.substr(i, length))) {
+            cp = length == 1 ? lead : lead & (0x7F >> length);
+            for (std::size_t k = 1; k < length; ++k)
+                cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+            used = length;
+        }
+        const std::size_t need = cp >= 0x10000 ? 2 : 1;
+        if (out + need > count)
+            break;
+        if (need == 2) {
+            units[out++] = static_cast<std::uint16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            units[out++] = static_cast<std::uint16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            units[out++] = static_cast<std::uint16_t>(cp);
+        }
+        i += used;
+    }
+    if (out < count)
+        units[out] = 0;
+}
+
 bool CTextCodec::IsValidUtf8(std::string_view bytes)
 {
     std::size_t i = 0;

@@ -15,6 +15,9 @@ public:
     static std::string Utf8ToLatin1(std::string_view text);
     // UTF-16 code units up to the first zero or `count`; unpaired surrogates become U+FFFD.
     static std::string Utf16ToUtf8(const std::uint16_t *units, std::size_t count);
+    // `text` as UTF-16 code units into `units`, at most `count` of them, zero-terminated when there is
+    // room (a character whose units do not fit is left out); bytes that are not UTF-8 become U+FFFD.
+    static void Utf8ToUtf16(std::string_view text, std::uint16_t *units, std::size_t count);
     // `bytes` unchanged when they are valid UTF-8, else read as ISO-8859-1 (old taggers wrote that).
     static std::string Utf8OrLatin1(std::string_view bytes);
     static bool IsValidUtf8(std::string_view bytes);

@@ -2,6 +2,8 @@
 
 #include "core/CMessageBox.h"
 #include "ui/CEqualizerDlg.h"
+#include "ui/CFileInfoCommand.h"
+#include "ui/CQtFileInfoWindows.h"
 #include "ui/CLevelMeter.h"
 #include "ui/CPlaylistCtrl.h"
 #include "ui/CPositionBar.h"
@@ -10,6 +12,7 @@
 #include "ui/CToolTipSlider.h"
 #include "ui/CTrayTipText.h"
 #include "playlist/CPlayerDoc.h"
+#include "playlist/CTrackInfoIdentifier.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -36,6 +39,12 @@ CPlayerView::CPlayerView(CPlayerCore &core, CMessageBox &messageBox, QWidget *pa
     displays.status = this;
     m_core.AttachDisplays(displays);
     m_eqDlg = std::make_unique<CEqualizerDlg>(m_doc, m_core.Equalizer(), this);
+    m_rereader = std::make_unique<CTrackInfoIdentifier>();
+    m_infoWindows = std::make_unique<CQtFileInfoWindows>(m_doc, this);
+    m_infoCommand = std::make_unique<CFileInfoCommand>(
+        m_doc, *m_infoWindows, m_core.TagWriter(), *m_rereader, m_core.Engine(),
+        [this](const CPlaylistEntry &entry) { m_core.Engine().EntryEdited(entry); });
+    connect(m_displays->list, &CPlaylistCtrl::fileInfoRequested, this, [this](int row) { m_infoCommand->Run(row); });
 
     connect(&m_doc, &CPlayerDoc::totalsChanged, this, [this] { UpdateStatusText(); });
     connect(&m_doc, &CPlayerDoc::captionChanged, this,
@@ -94,8 +103,11 @@ bool CPlayerView::InitialUpdate(const CStartRequest &request)
     m_core.OpenOutput();
     m_eqDlg->Initialise();
     m_core.ApplyStartRequest(request);
-    if (m_core.WmaAvailable())
+    if (m_core.WmaAvailable()) {
         m_displays->list->Editor().SetWmaAvailable(true);
+        m_rereader->SetWmaBinding(&m_core.Decoder().WmaBinding());
+        m_infoWindows->SetWmaReader(&m_core.Decoder().WmaBinding());
+    }
     UpdateStatusText();
     emit titleChanged(QString::fromStdString(CTrayTipText::WindowTitle(ComposedTitle())));
     return m_core.Begin(request);
@@ -118,6 +130,8 @@ void CPlayerView::ShutDown()
     m_bShutDown = true;
     m_displays->list->SaveColumnLayout();
     m_core.ShutDown();
+    m_rereader->SetWmaBinding(nullptr);
+    m_infoWindows->SetWmaReader(nullptr);
     m_eqDlg->SaveState();
     m_eqDlg->hide();
 }

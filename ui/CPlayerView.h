@@ -19,6 +19,9 @@
 #include <string>
 
 class CEqualizerDlg;
+class CFileInfoCommand;
+class CQtFileInfoWindows;
+class CTrackInfoIdentifier;
 class CMessageBox;
 class CPlayerDoc;
 class CPlaylistCtrl;
@@ -69,5 +72,9 @@ private:
     std::unique_ptr<Displays> m_displays;
     // Destroyed before the core's equalizer it drives (a Qt child would outlive the view's members).
     std::unique_ptr<CEqualizerDlg> m_eqDlg;
+    // The File Information command (the list's request, the menu item, Ctrl+I).
+    std::unique_ptr<CTrackInfoIdentifier> m_rereader;
+    std::unique_ptr<CQtFileInfoWindows> m_infoWindows;
+    std::unique_ptr<CFileInfoCommand> m_infoCommand;
     bool m_bShutDown = false;
 };

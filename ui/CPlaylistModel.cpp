@@ -22,6 +22,7 @@ CPlaylistModel::CPlaylistModel(CPlayerDoc &doc, QObject *parent) : QAbstractTabl
     connect(&doc, &CPlayerDoc::rowMoved, this, [this](int, int) { endMoveRows(); });
     connect(&doc, &CPlayerDoc::rowsAboutToBeReset, this, [this] { beginResetModel(); });
     connect(&doc, &CPlayerDoc::rowsReset, this, [this] { endResetModel(); });
+    connect(&doc, &CPlayerDoc::entryChanged, this, [this](int row) { RowChanged(row); });
 }
 
 int CPlaylistModel::rowCount(const QModelIndex &parent) const

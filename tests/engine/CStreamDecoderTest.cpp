@@ -12,7 +12,7 @@ using namespace decoder_test;
 
 namespace {
 
-TEST(StreamDecoder, VorbisCloseHookSeesEachClosedOggFile)
+TEST(StreamDecoder, CloseHookSeesEachClosedOggAndFlacFile)
 {
     TempDir dir;
     const std::string ogg = MakeOgg(dir, "hook", 44100, 2, 0.3);
@@ -20,15 +20,15 @@ TEST(StreamDecoder, VorbisCloseHookSeesEachClosedOggFile)
     ASSERT_FALSE(ogg.empty() || flac.empty());
     auto decoder = std::make_unique<CStreamDecoder>(nullptr, nullptr, &RecordStreamCreate);
     std::vector<std::string> closed;
-    decoder->m_onVorbisClosed = [&](const std::string &path) { closed.push_back(path); };
+    decoder->m_onFileClosed = [&](const std::string &path) { closed.push_back(path); };
 
     ASSERT_EQ(decoder->Open(ogg, kTypeOgg, 0, 0), kTypeOgg);
     ASSERT_EQ(decoder->Open(flac, kTypeFlac, 0, 0), kTypeFlac); // reopening closes the Ogg file
-    decoder->Close();                                            // closing FLAC: no call
+    decoder->Close();
     ASSERT_EQ(decoder->Open(ogg, kTypeOgg, 0, 0), kTypeOgg);
     decoder->Close();
     decoder->Close(); // nothing open: no call
-    EXPECT_EQ(closed, (std::vector<std::string>{ogg, ogg}));
+    EXPECT_EQ(closed, (std::vector<std::string>{ogg, flac, ogg}));
     EXPECT_EQ(decoder->Type(), 0);
     EXPECT_TRUE(decoder->Path().empty());
 }

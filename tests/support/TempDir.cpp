@@ -1,5 +1,6 @@
 #include "tests/support/TempDir.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -26,6 +27,20 @@ int RunCommand(const std::string &command)
     if (status == -1)
         return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string CommandOutput(const std::string &command)
+{
+    std::string out;
+    FILE *pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return out;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        out.append(buffer, n);
+    ::pclose(pipe);
+    return out;
 }
 
 std::string ReadWholeFile(const std::string &path)

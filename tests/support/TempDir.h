@@ -20,6 +20,8 @@ private:
 
 // Runs a shell command; returns its exit status (0 on success).
 int RunCommand(const std::string &command);
+// Runs a shell command and gives what it printed on standard output ("" when it could not run).
+std::string CommandOutput(const std::string &command);
 // Reads a whole file into memory; empty when it cannot be read.
 std::string ReadWholeFile(const std::string &path);
 // Replaces the file's contents with `bytes`; false when it cannot be written.
