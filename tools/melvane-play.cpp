@@ -5,6 +5,10 @@
 // update thread; the two share nothing but the synthesiser state the procedure owns.
 
 #include "platform/bass/bass.h"
+#include "platform/formats/CByteReader.h"
+#include "platform/formats/CMpegFrameSearch.h"
+#include "platform/formats/CRiffChunkWalker.h"
+#include "platform/io/CFileDescriptor.h"
 
 #include <chrono>
 #include <cmath>
@@ -16,6 +20,10 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -31,22 +39,20 @@ Kind kindOf(const std::string &path)
         const std::size_t n = std::strlen(magic);
         return got >= offset + n && std::memcmp(head.data() + offset, magic, n) == 0;
     };
-    if (at(0, "RIFF") && at(8, "WAVE"))
+    if (CRiffChunkWalker::IsRiffWave(reinterpret_cast<const std::uint8_t *>(head.data()), got))
         return Kind::Stream;
     for (const char *magic : {"M.K.", "4CHN", "FLT4", "6CHN", "8CHN", "FLT8"})
         if (at(1080, magic))
             return Kind::Music;
     if (at(44, "SCRM") || at(0, "Extended Module: ") || at(0, "IMPM"))
         return Kind::Music;
-    // MPEG audio: an ID3v2 tag, or a frame sync (11 set bits, a valid layer and bit-rate index).
-    if (at(0, "ID3"))
-        return Kind::Stream;
-    if (got >= 4) {
-        const auto *b = reinterpret_cast<const unsigned char *>(head.data());
-        if (b[0] == 0xFF && (b[1] & 0xE0) == 0xE0 && (b[1] & 0x06) != 0 && (b[2] & 0xF0) != 0xF0)
-            return Kind::Stream;
-    }
-    return Kind::Unknown;
+    // MPEG audio as the audio library finds it: a confirmed frame after any ID3v2 tags.
+    const CFileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (!file.valid() || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return Kind::Unknown;
+    const CByteReader reader = CByteReader::FromFd(file.get(), static_cast<std::uint64_t>(st.st_size));
+    return CMpegFrameSearch::FindFirstFrame(reader) ? Kind::Stream : Kind::Unknown;
 }
 
 // A few seconds of a plucked arpeggio over C, A minor, F and G, with a soft bass.
