@@ -1,6 +1,7 @@
-// The real program with a visual plug-in beside it, as a user meets it: the oscilloscope that ran at
-// the last exit opens again at the start, draws the tone being played, hands a key pressed in its
-// window to the player, and is stored again at the exit for the next start.
+// The real program with a visual plug-in beside it, as a user meets it: a plug-in chosen from the
+// Visuals menu opens its window; the oscilloscope that ran at the last exit opens again at the start,
+// draws the tone being played, hands a key pressed in its window to the player, and is stored again at
+// the exit for the next start.
 #include "platform/registry/CRegistryHive.h"
 #include "tests/support/ProgramSandbox.h"
 
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <gtest/gtest.h>
 // After gtest: Xlib defines macros such as None and Bool.
 #include <X11/Xlib.h>
@@ -114,6 +116,56 @@ TEST(VisualsEndToEnd, TheOscilloscopeFromTheLastExitDrawsTheToneAndStartsAgain)
     EXPECT_TRUE(WaitUntil([&] { return FindWindow(display, "Oscilloscope") != 0; })) << "and again at the next start";
     ASSERT_TRUE(box.Quit(ProgramSandbox::QuitBy::Sigterm));
     XCloseDisplay(display);
+}
+
+void Press(::Display *display, KeySym symbol, KeySym modifier = 0)
+{
+    const KeyCode held = modifier ? XKeysymToKeycode(display, modifier) : 0;
+    const KeyCode key = XKeysymToKeycode(display, symbol);
+    if (held)
+        XTestFakeKeyEvent(display, held, True, 0);
+    XTestFakeKeyEvent(display, key, True, 0);
+    XTestFakeKeyEvent(display, key, False, 0);
+    if (held)
+        XTestFakeKeyEvent(display, held, False, 0);
+    XSync(display, False);
+    QThread::msleep(300);
+}
+
+TEST(VisualsEndToEnd, APluginChosenFromTheVisualsMenuOpensAndIsStored)
+{
+    ProgramSandbox box(ProgramSandbox::Display::X11);
+    ASSERT_TRUE(box.Ready());
+    ASSERT_TRUE(box.Start({}));
+    ASSERT_TRUE(box.WaitUntilRunning());
+    ::Display *display = XOpenDisplay(box.DisplayName().toLocal8Bit().constData());
+    ASSERT_NE(display, nullptr);
+    Window main = 0;
+    ASSERT_TRUE(WaitUntil([&] { return (main = FindWindow(display, "Melvane")) != 0; }));
+
+    // Alt+I opens Visuals; its first item is the first plug-in of the folder.
+    XSetInputFocus(display, main, RevertToParent, CurrentTime);
+    Press(display, XK_i, XK_Alt_L);
+    Press(display, XK_Return);
+    const std::map<std::string, std::string> files = {
+        {"Spectrum Analyser", "freqbars.so"}, {"Oscilloscope", "oscilloscope.so"}, {"VU Meter", "levelmeter.so"}};
+    std::string opened;
+    EXPECT_TRUE(WaitUntil([&] {
+        for (const auto &[name, file] : files)
+            if (FindWindow(display, name.c_str()))
+                opened = name;
+        return !opened.empty();
+    })) << "a plug-in window opens";
+
+    ASSERT_TRUE(box.Quit(ProgramSandbox::QuitBy::Sigterm));
+    XCloseDisplay(display);
+    const auto count = box.Setting("visualcount");
+    const auto name = box.Setting("vis0");
+    ASSERT_TRUE(count.has_value());
+    EXPECT_EQ(count->dword, 1u);
+    ASSERT_FALSE(opened.empty());
+    ASSERT_TRUE(name.has_value());
+    EXPECT_EQ(name->text, files.at(opened));
 }
 
 } // namespace
