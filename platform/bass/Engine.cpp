@@ -46,9 +46,12 @@ Engine::Engine() : m_dataScratch(kMaxDataFrames * 2)
 
 Engine::~Engine()
 {
-    if (m_kind == OutputKind::Device && m_device != 0) {
-        SDL_CloseAudioDevice(m_device); // waits for a callback in progress
+    if (m_kind == OutputKind::Device) {
+        std::lock_guard lock(m_outputMutex);
+        if (m_device != 0)
+            SDL_CloseAudioDevice(m_device); // waits for a callback in progress
         m_device = 0;
+        m_outputIdle = true; // the update thread, until it ends, leaves the device closed
     }
     if (m_clockThread.joinable()) {
         {
@@ -88,29 +91,48 @@ bool Engine::init(OutputKind kind, const char *deviceName, int freq)
         if (!initSdlAudio())
             return fail(BASS_ERROR_DRIVER, false);
         m_sdlAudio = true;
-        SDL_AudioSpec want{}, have{};
-        want.freq = freq;
-        want.format = AUDIO_F32SYS;
-        want.channels = 2;
-        // About 46 ms a period: the callback wakes some twenty times a second. The heard position
-        // allows for this latency, so the displays stay with what is heard.
-        want.samples = static_cast<Uint16>(freq <= 24000 ? 1024 : 2048);
-        want.callback = &Engine::deviceCallback;
-        want.userdata = this;
-        m_device = SDL_OpenAudioDevice(deviceName, 0, &want, &have, 0);
-        if (m_device == 0)
+        m_hasDeviceName = deviceName != nullptr;
+        m_deviceName = deviceName ? deviceName : "";
+        if (!openDevice())
             return fail(BASS_ERROR_DEVICE, false);
-        m_latencyFrames = have.samples;
     } else if (kind == OutputKind::NoSound) {
         m_clockBuffer.assign(static_cast<std::size_t>(freq / 100 + 1) * 2, 0.0f);
     }
     m_updateThread = std::thread([this] { updateLoop(); });
-    if (kind == OutputKind::Device)
-        SDL_PauseAudioDevice(m_device, 0);
+    if (kind == OutputKind::Device) {
+        std::lock_guard lock(m_outputMutex);
+        runDevice(true);
+    }
     else if (kind == OutputKind::NoSound)
         m_clockThread = std::thread([this] { clockLoop(); });
     m_initialised = true;
     return true;
+}
+
+bool Engine::openDevice()
+{
+    SDL_AudioSpec want{}, have{};
+    want.freq = m_outputRate;
+    want.format = AUDIO_F32SYS;
+    want.channels = 2;
+    // About 46 ms a period: the callback wakes some twenty times a second. The heard position
+    // allows for this latency, so the displays stay with what is heard.
+    want.samples = static_cast<Uint16>(m_outputRate <= 24000 ? 1024 : 2048);
+    want.callback = &Engine::deviceCallback;
+    want.userdata = this;
+    m_device = SDL_OpenAudioDevice(m_hasDeviceName ? m_deviceName.c_str() : nullptr, 0, &want, &have, 0);
+    if (m_device == 0)
+        return false;
+    m_latencyFrames = have.samples;
+    return true;
+}
+
+void Engine::runDevice(bool run)
+{
+    if (run && m_device == 0 && !openDevice())
+        return; // tried again at the next play or wake of the update thread
+    if (m_device != 0)
+        SDL_PauseAudioDevice(m_device, run ? 0 : 1);
 }
 
 bool Engine::start()
@@ -121,7 +143,7 @@ bool Engine::start()
     m_silenceReported.store(false, std::memory_order_release);
     m_lastSoundFrame.store(m_mixedFrames.load(std::memory_order_acquire), std::memory_order_release);
     if (m_kind == OutputKind::Device)
-        SDL_PauseAudioDevice(m_device, 0);
+        runDevice(true);
     m_outputCv.notify_all();
     return true;
 }
@@ -131,7 +153,7 @@ bool Engine::pause()
     m_paused.store(true);
     if (m_kind == OutputKind::Device) {
         std::lock_guard lock(m_outputMutex);
-        SDL_PauseAudioDevice(m_device, 1);
+        runDevice(false);
     }
     else
         m_mixSequence.waitForPass(); // a mix begun before the pause ends first: positions then hold
@@ -171,7 +193,7 @@ void Engine::getInfo(BASS_INFO *info) const
     info->flags = 0;
     info->minrate = 101;
     info->maxrate = 99999;
-    info->latency = static_cast<DWORD>(m_latencyFrames * 1000 / static_cast<std::uint64_t>(m_outputRate));
+    info->latency = static_cast<DWORD>(latency() * 1000 / static_cast<std::uint64_t>(m_outputRate));
     info->freq = static_cast<DWORD>(m_outputRate);
     info->speakers = 2;
     // The equalizer works on float channels as well, so report the level that allows it everywhere.
@@ -404,7 +426,7 @@ DWORD Engine::channelIsActive(DWORD handle)
 std::uint64_t Engine::heardEnd() const
 {
     const std::uint64_t mixed = m_mixedFrames.load(std::memory_order_acquire);
-    return mixed > m_latencyFrames ? mixed - m_latencyFrames : 0;
+    return mixed > latency() ? mixed - latency() : 0;
 }
 
 DWORD Engine::channelGetLevel(DWORD handle)
@@ -641,7 +663,7 @@ void Engine::resumeOutput()
     if (m_paused.load())
         return;
     if (m_kind == OutputKind::Device)
-        SDL_PauseAudioDevice(m_device, 0);
+        runDevice(true);
     m_outputCv.notify_all();
 }
 
@@ -650,13 +672,19 @@ void Engine::idleOutputIfSilent()
     if (m_kind == OutputKind::Manual)
         return;
     std::lock_guard lock(m_outputMutex);
+    if (m_kind == OutputKind::Device && m_device == 0 && !m_outputIdle && !m_paused.load())
+        runDevice(true); // a reopen that failed when playback started
     const std::uint64_t silent =
         m_mixedFrames.load(std::memory_order_acquire) - m_lastSoundFrame.load(std::memory_order_acquire);
     if (m_outputIdle || m_paused.load() || silent < static_cast<std::uint64_t>(m_outputRate) || anyChannelPlaying())
         return;
     m_outputIdle = true;
-    if (m_kind == OutputKind::Device)
-        SDL_PauseAudioDevice(m_device, 1);
+    // Closed rather than paused: a paused SDL device still wakes every period and keeps the sound
+    // server's stream running.
+    if (m_kind == OutputKind::Device && m_device != 0) {
+        SDL_CloseAudioDevice(m_device);
+        m_device = 0;
+    }
 }
 
 void Engine::updateLoop()

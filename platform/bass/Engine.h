@@ -119,7 +119,7 @@ private:
     bool freeChannel(DWORD handle, bool music);
     std::size_t bufferFrames() const;
     std::uint64_t heardEnd() const;
-    std::uint64_t latency() const { return m_latencyFrames; }
+    std::uint64_t latency() const { return m_latencyFrames.load(); }
     void mixBlock(float *out, std::size_t frames);
     void waitUntilFilled(std::size_t frames);
     void wakeUpdate();
@@ -127,6 +127,9 @@ private:
     // The output goes idle (device paused, clock asleep) after a second in which no channel played,
     // and comes back as soon as one plays: nothing wakes while nothing sounds.
     void resumeOutput();
+    bool openDevice();
+    // Under m_outputMutex: runs (reopening it if it was closed) or pauses the SDL device.
+    void runDevice(bool run);
     void idleOutputIfSilent();
     void updateLoop();
     void clockLoop();
@@ -136,8 +139,10 @@ private:
     OutputKind m_kind = OutputKind::Manual;
     bool m_initialised = false;
     int m_outputRate = 44100;
-    std::uint64_t m_latencyFrames = 0;
-    std::uint32_t m_device = 0;
+    std::atomic<std::uint64_t> m_latencyFrames{0}; // written again when the device reopens
+    std::uint32_t m_device = 0; // 0 while the output is idle (closed)
+    bool m_hasDeviceName = false;
+    std::string m_deviceName;
     bool m_sdlAudio = false;
     std::atomic<bool> m_paused{false};
     std::atomic<float> m_masterVolume{1.0f};

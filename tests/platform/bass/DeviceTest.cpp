@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -84,6 +86,47 @@ TEST(Devices, PauseHoldsTheClock)
     EXPECT_TRUE(positionPasses(held));
     BASS_StreamFree(stream);
     BASS_Free();
+}
+
+// The process's context switches so far, all threads together.
+long ContextSwitches()
+{
+    long total = 0;
+    for (const auto &task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream status(task.path() / "status");
+        for (std::string line; std::getline(status, line);)
+            if (line.find("ctxt_switches:") != std::string::npos)
+                total += std::stol(line.substr(line.find(':') + 1));
+    }
+    return total;
+}
+
+// With nothing playing the output goes idle (the device closed, the clock asleep) and comes back
+// for the next play: the stream is then heard and ends as before.
+TEST(Devices, IdleOutputStopsWakingAndComesBackForTheNextPlay)
+{
+    for (const int device : {-1, 1}) {
+        SCOPED_TRACE(device);
+        ASSERT_TRUE(BASS_Init(device, 44100, BASS_DEVICE_DEFAULT_FLAGS, nullptr)) << BASS_ErrorGetCode();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1800)); // a second of silence, and some
+        const long before = ContextSwitches();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+        // A running output wakes 20 to 100 times a second; an idle one hardly at all.
+        EXPECT_LT(ContextSwitches() - before, 12);
+
+        ToneProc tone;
+        tone.totalFrames = 44100 / 4;
+        const HSTREAM stream = tone.create();
+        ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
+        const auto started = std::chrono::steady_clock::now();
+        while (BASS_ChannelIsActive(stream) == BASS_ACTIVE_PLAYING &&
+               std::chrono::steady_clock::now() - started < std::chrono::seconds(5))
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        EXPECT_EQ(BASS_ChannelIsActive(stream), DWORD{BASS_ACTIVE_STOPPED}) << "heard to its end";
+        EXPECT_GT(BASS_ChannelGetPosition(stream), 0u);
+        BASS_StreamFree(stream);
+        BASS_Free();
+    }
 }
 
 } // namespace
