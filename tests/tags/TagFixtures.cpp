@@ -3,16 +3,6 @@
 #include <fstream>
 #include <sstream>
 
-std::string Le16(std::uint16_t value)
-{
-    return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
-}
-
-std::string Le32(std::uint32_t value)
-{
-    return Le16(static_cast<std::uint16_t>(value & 0xFFFF)) + Le16(static_cast<std::uint16_t>(value >> 16));
-}
-
 namespace {
 
 std::string Padded(const std::string &text, std::size_t size)
@@ -129,12 +119,5 @@ std::string TagFixtures::Id3v1(const std::string &title, const std::string &arti
 
 std::string TagFixtures::Id3v2(std::uint32_t bodySize, char fill)
 {
-    std::string b = "ID3";
-    b += '\x03';
-    b += '\x00';
-    b += '\x00';
-    for (int shift = 21; shift >= 0; shift -= 7)
-        b += static_cast<char>((bodySize >> shift) & 0x7F);
-    b += std::string(bodySize, fill);
-    return b;
+    return Id3v2Tag(bodySize, 3, 0, fill);
 }

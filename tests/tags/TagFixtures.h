@@ -2,6 +2,7 @@
 // Test files for the tag reader, made at test time in a temporary folder: encoded audio through the
 // command-line tools, and small modules, tags and headers from byte writers.
 
+#include "tests/support/ByteWriters.h"
 #include "tests/support/TempDir.h"
 
 #include <cstdint>
@@ -36,7 +37,3 @@ public:
 private:
     TempDir m_dir;
 };
-
-// Bytes of a little-endian 16- or 32-bit value.
-std::string Le16(std::uint16_t value);
-std::string Le32(std::uint32_t value);

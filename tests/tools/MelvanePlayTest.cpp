@@ -1,5 +1,6 @@
 // melvane-play decides what a file is as the player does: an MP3 behind an ID3v2 tag and junk is a
 // stream it plays, bytes with a false frame sync are skipped.
+#include "tests/support/ByteWriters.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/TempDir.h"
 
@@ -16,10 +17,10 @@ TEST(MelvanePlay, TakesWhatTheAudioLibraryPlays)
     const std::string mp3 = EncodeMp3(dir, "tone", MakeToneWav(dir, "tone", tone));
     ASSERT_FALSE(mp3.empty());
     const std::string tagged = dir.file("tagged.mp3");
-    std::ofstream(tagged, std::ios::binary) << std::string("ID3\x03\x00\x00\x00\x00\x00\x10", 10) + std::string(16, '\0') +
+    std::ofstream(tagged, std::ios::binary) << Id3v2Tag(16) +
                                                    std::string(3000, 'j') + ReadWholeFile(mp3);
     const std::string falseSync = dir.file("false.bin");
-    std::ofstream(falseSync, std::ios::binary) << std::string("\xFF\xFB\x90\x64", 4) + std::string(3000, 'j');
+    std::ofstream(falseSync, std::ios::binary) << Be32(0xFFFB9064) + std::string(3000, 'j');
     const std::string out = dir.file("out.txt");
     RunCommand("SDL_AUDIODRIVER=dummy " + std::string(MELVANE_PLAY) + " " + tagged + " " + falseSync + " > " + out + " 2>&1");
     const std::string printed = ReadWholeFile(out);

@@ -6,6 +6,7 @@
 #include "platform/formats/CMpegFrameSearch.h"
 #include "core/CPlaylistEntry.h"
 #include "tags/CTrackInfo.h"
+#include "tests/support/ByteWriters.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/TempDir.h"
 #include "tests/tags/Ffprobe.h"
@@ -35,18 +36,6 @@ std::string WriteFile(const TempDir &dir, const std::string &name, const std::st
     const std::string path = dir.file(name);
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
-}
-
-std::string Id3v2(std::uint32_t body)
-{
-    return std::string("ID3\x03\x00\x00", 6) +
-           std::string{char((body >> 21) & 0x7F), char((body >> 14) & 0x7F), char((body >> 7) & 0x7F), char(body & 0x7F)} +
-           std::string(body, '\0');
-}
-
-std::string Le32(std::uint32_t v)
-{
-    return std::string{char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char(v >> 24)};
 }
 
 std::optional<std::uint64_t> FirstFrame(const std::string &path)
@@ -87,7 +76,7 @@ TEST(FormatAgreement, TagReaderAndAudioLibraryReadEveryFixtureAlike)
     fixtures.push_back({"lame mp3", mp3, true, 0});
     // Audio the tag reader once missed and the audio library played.
     fixtures.push_back({"mp3 behind two ID3v2 tags and 5000 bytes of junk",
-                        WriteFile(dir, "tagged.mp3", Id3v2(600) + Id3v2(30) + std::string(5000, 'j') + mp3Bytes), true,
+                        WriteFile(dir, "tagged.mp3", Id3v2Tag(600) + Id3v2Tag(30) + std::string(5000, 'j') + mp3Bytes), true,
                         610 + 40 + 5000});
     fixtures.push_back({"wav of 82 bytes of samples", WriteFile(dir, "tiny.wav", wavBytes.substr(0, 44) + sample.substr(0, 82))});
     fixtures.push_back({"wav whose data claims more than it holds",

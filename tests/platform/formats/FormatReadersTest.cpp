@@ -4,6 +4,7 @@
 #include "platform/formats/CMpegFrameHeader.h"
 #include "platform/formats/CMpegFrameSearch.h"
 #include "platform/formats/CRiffChunkWalker.h"
+#include "tests/support/ByteWriters.h"
 
 #include <gtest/gtest.h>
 
@@ -12,31 +13,9 @@
 
 namespace {
 
-std::string Le32(std::uint32_t v)
-{
-    return std::string{char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char(v >> 24)};
-}
-
-std::string Le16(std::uint16_t v)
-{
-    return std::string{char(v & 0xFF), char(v >> 8)};
-}
-
-std::string Be32(std::uint32_t v)
-{
-    return std::string{char(v >> 24), char((v >> 16) & 0xFF), char((v >> 8) & 0xFF), char(v & 0xFF)};
-}
-
 const std::uint8_t *Bytes(const std::string &s)
 {
     return reinterpret_cast<const std::uint8_t *>(s.data());
-}
-
-std::string Id3v2(std::uint32_t body, std::uint8_t version = 3, std::uint8_t flags = 0)
-{
-    return std::string("ID3", 3) + char(version) + '\0' + char(flags) +
-           std::string{char((body >> 21) & 0x7F), char((body >> 14) & 0x7F), char((body >> 7) & 0x7F), char(body & 0x7F)} +
-           std::string(body, '\0');
 }
 
 // MPEG-1 Layer III, 128 kbit/s, 44100 Hz, stereo: 417 bytes a frame.
@@ -93,25 +72,25 @@ TEST(MpegFrameHeader, DecodesTheStandardTables)
     }
 }
 
-TEST(Id3v2Tag, SizeFromTheHeader)
+TEST(Id3v2Size, SizeFromTheHeader)
 {
     struct Case {
         const char *name;
         std::string bytes;
         std::uint64_t size;
     };
-    std::string highBit = Id3v2(100);
+    std::string highBit = Id3v2Tag(100);
     highBit[8] = '\x80';
-    std::string badVersion = Id3v2(100);
+    std::string badVersion = Id3v2Tag(100);
     badVersion[3] = '\xFF';
     const Case cases[] = {
-        {"version 2.3", Id3v2(1000), 1010},
-        {"largest body", Id3v2(0).substr(0, 6) + "\x7F\x7F\x7F\x7F", CId3v2Tag::kMaxSize - 10},
-        {"version 2.4 with a footer", Id3v2(1000, 4, 0x10), 1020},
-        {"footer flag outside version 2.4", Id3v2(1000, 3, 0x10), 1010},
+        {"version 2.3", Id3v2Tag(1000), 1010},
+        {"largest body", Id3v2Header(0).substr(0, 6) + "\x7F\x7F\x7F\x7F", CId3v2Tag::kMaxSize - 10},
+        {"version 2.4 with a footer", Id3v2Tag(1000, 4, 0x10), 1020},
+        {"footer flag outside version 2.4", Id3v2Tag(1000, 3, 0x10), 1010},
         {"size byte with its high bit", highBit, 0},
         {"version byte 0xFF", badVersion, 0},
-        {"header cut short", Id3v2(100).substr(0, 9), 0},
+        {"header cut short", Id3v2Tag(100).substr(0, 9), 0},
         {"no tag", Frame(), 0},
     };
     for (const Case &c : cases) {
@@ -130,16 +109,16 @@ TEST(MpegFrameSearch, FindsTheFirstConfirmedFrame)
     };
     const Case cases[] = {
         {"frames from the start", Frame() + Frame(), 0},
-        {"after an ID3v2 tag", Id3v2(300) + Frame() + Frame(), 310},
-        {"after two ID3v2 tags", Id3v2(300) + Id3v2(20) + Frame() + Frame(), 340},
+        {"after an ID3v2 tag", Id3v2Tag(300) + Frame() + Frame(), 310},
+        {"after two ID3v2 tags", Id3v2Tag(300) + Id3v2Tag(20) + Frame() + Frame(), 340},
         {"after junk", std::string(5000, 'j') + Frame() + Frame(), 5000},
-        {"a false sync before the audio", "\xFF\xFB\x90\x64" + std::string(100, 'j') + Frame() + Frame(), 104},
+        {"a false sync before the audio", Be32(kFrameWord) + std::string(100, 'j') + Frame() + Frame(), 104},
         {"a single frame to the end", Frame(), 0},
         {"a single frame to an ID3v1 tag", Frame() + id3v1, 0},
         {"a single frame short of the end", Frame() + "x", std::nullopt},
         {"successor of another sample rate", Frame() + Be32(0xFFFB9464) + std::string(413, '\0'), std::nullopt},
         {"audio beyond the search window", std::string(CMpegFrameSearch::kSearchWindow + 1, 'j') + Frame() + Frame(), std::nullopt},
-        {"an ID3v2 tag claiming more than the file", Id3v2(3000).substr(0, 10) + Frame(), std::nullopt},
+        {"an ID3v2 tag claiming more than the file", Id3v2Tag(3000).substr(0, 10) + Frame(), std::nullopt},
         {"nothing", std::string(3, '\xFF'), std::nullopt},
     };
     for (const Case &c : cases) {
@@ -161,16 +140,6 @@ std::string FormatChunk(std::uint32_t size = 16, std::uint16_t channels = 2)
     return "fmt " + Le32(size) + body;
 }
 
-std::string Riff(const std::string &chunks)
-{
-    return "RIFF" + Le32(static_cast<std::uint32_t>(4 + chunks.size())) + "WAVE" + chunks;
-}
-
-std::string Chunk(const char *id, const std::string &body)
-{
-    return std::string(id, 4) + Le32(static_cast<std::uint32_t>(body.size())) + body + std::string(body.size() % 2, '\0');
-}
-
 TEST(RiffChunkWalker, WalksToTheFormatAndTheData)
 {
     struct Case {
@@ -182,19 +151,19 @@ TEST(RiffChunkWalker, WalksToTheFormatAndTheData)
         std::uint16_t bits = 16;
         std::optional<std::uint32_t> fact = std::nullopt;
     };
-    const std::string data = Chunk("data", std::string(400, '\1'));
+    const std::string data = RiffChunk("data", std::string(400, '\1'));
     const Case cases[] = {
-        {"plain", Riff(FormatChunk() + data), true, 44, 400},
+        {"plain", RiffWave(FormatChunk() + data), true, 44, 400},
         {"list, odd junk and fact chunks first",
-         Riff(Chunk("LIST", "INFOabc") + FormatChunk() + Chunk("JUNK", "x") + Chunk("fact", Le32(100)) + data), true,
+         RiffWave(RiffChunk("LIST", "INFOabc") + FormatChunk() + RiffChunk("JUNK", "x") + RiffChunk("fact", Le32(100)) + data), true,
          44 + 16 + 10 + 12, 400, 16, 100},
-        {"oldest format chunk of 14 bytes", Riff(FormatChunk(14) + data), true, 42, 400, 0},
-        {"data claiming more than the file", Riff(FormatChunk() + "data" + Le32(0xFFFFFFF0u) + std::string(300, '\1')), true, 44, 300},
-        {"data before the format", Riff(data + FormatChunk()), false},
-        {"no data", Riff(FormatChunk()), false},
-        {"format chunk too small", Riff(FormatChunk(12) + data), false},
-        {"format chunk absurd", Riff("fmt " + Le32(0x00100000) + std::string(0x00100000, '\0') + data), false},
-        {"chunk before the data past the end", Riff(FormatChunk() + "LIST" + Le32(0xFFFFFFF0u) + data), false},
+        {"oldest format chunk of 14 bytes", RiffWave(FormatChunk(14) + data), true, 42, 400, 0},
+        {"data claiming more than the file", RiffWave(FormatChunk() + "data" + Le32(0xFFFFFFF0u) + std::string(300, '\1')), true, 44, 300},
+        {"data before the format", RiffWave(data + FormatChunk()), false},
+        {"no data", RiffWave(FormatChunk()), false},
+        {"format chunk too small", RiffWave(FormatChunk(12) + data), false},
+        {"format chunk absurd", RiffWave("fmt " + Le32(0x00100000) + std::string(0x00100000, '\0') + data), false},
+        {"chunk before the data past the end", RiffWave(FormatChunk() + "LIST" + Le32(0xFFFFFFF0u) + data), false},
         {"not WAVE", "RIFF" + Le32(100) + "AVI " + FormatChunk() + data, false},
     };
     for (const Case &c : cases) {

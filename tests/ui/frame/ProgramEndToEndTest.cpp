@@ -4,6 +4,7 @@
 #include "platform/ipc/CIpcClient.h"
 #include "platform/ipc/CRuntimeDir.h"
 #include "plugins/include/mv_messages.h"
+#include "tests/support/ByteWriters.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/ProgramSandbox.h"
 
@@ -133,13 +134,8 @@ TEST_F(ProgramTest, FilesTheAudioLibraryPlaysJoinThePlaylist)
         std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     };
-    auto id3v2 = [](std::uint32_t body) {
-        return std::string("ID3\x03\x00\x00", 6) + std::string{char(body >> 21 & 0x7F), char(body >> 14 & 0x7F),
-                                                                char(body >> 7 & 0x7F), char(body & 0x7F)} +
-               std::string(body, '\0');
-    };
     const std::string tagged = box.Dir().file("tagged.mp3");
-    std::ofstream(tagged, std::ios::binary) << id3v2(600) + id3v2(30) + std::string(5000, 'j') + read(mp3);
+    std::ofstream(tagged, std::ios::binary) << Id3v2Tag(600) + Id3v2Tag(30) + std::string(5000, 'j') + read(mp3);
     const std::string tiny = box.Dir().file("tiny.wav");
     std::ofstream(tiny, std::ios::binary) << read(wav).substr(0, 44 + 400);
 

@@ -4,6 +4,7 @@
 #include "platform/bass/sources/SourceFactory.h"
 #include "tests/platform/bass/sources/SourceTestSupport.h"
 #include "platform/bass/bass.h"
+#include "tests/support/ByteWriters.h"
 #include "tests/support/TempDir.h"
 #include "platform/formats/CMpegFrameSearch.h"
 
@@ -17,25 +18,15 @@
 namespace melvane::bass::test {
 namespace {
 
-std::string LittleEndian32(std::uint32_t v)
-{
-    return std::string{char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char(v >> 24)};
-}
-
 std::string FormatChunk(std::uint32_t declaredSize = 16, std::uint16_t tag = 1)
 {
-    std::string fmt = "fmt " + LittleEndian32(declaredSize);
+    std::string fmt = "fmt " + Le32(declaredSize);
     const std::uint16_t fields[] = {tag, 2};
     for (std::uint16_t v : fields)
         fmt += std::string{char(v & 0xFF), char(v >> 8)};
-    fmt += LittleEndian32(44100) + LittleEndian32(44100 * 4);
+    fmt += Le32(44100) + Le32(44100 * 4);
     fmt += std::string{4, 0} + std::string{16, 0};
     return fmt;
-}
-
-std::string Riff(const std::string &chunks)
-{
-    return "RIFF" + LittleEndian32(static_cast<std::uint32_t>(4 + chunks.size())) + "WAVE" + chunks;
 }
 
 std::string RandomBytes(std::size_t size, unsigned seed)
@@ -45,13 +36,6 @@ std::string RandomBytes(std::size_t size, unsigned seed)
     for (char &c : bytes)
         c = static_cast<char>(random() & 0xFF);
     return bytes;
-}
-
-std::string Id3v2Header(std::uint32_t bodySize)
-{
-    return std::string("ID3\x03\x00\x00", 6)
-           + std::string{char((bodySize >> 21) & 0x7F), char((bodySize >> 14) & 0x7F), char((bodySize >> 7) & 0x7F),
-                         char(bodySize & 0x7F)};
 }
 
 struct BadCase {
@@ -107,23 +91,23 @@ const BadCase kBadCases[] = {
     {"riff_not_wave", [](auto &, auto &) { return std::string("RIFF\x10\0\0\0AVI LIST\0\0\0\0", 20) + RandomBytes(4000, 3); },
      true, BASS_ERROR_FILEFORM, BASS_ERROR_FILEFORM},
     {"wav_format_chunk_absurd",
-     [](auto &, auto &) { return Riff(FormatChunk(0x7FFFFFF0u) + "data" + LittleEndian32(400) + std::string(400, 0)); },
+     [](auto &, auto &) { return RiffWave(FormatChunk(0x7FFFFFF0u) + "data" + Le32(400) + std::string(400, 0)); },
      true, BASS_ERROR_FILEFORM, BASS_ERROR_FILEFORM},
     {"wav_chunk_before_data_absurd",
      [](auto &, auto &) {
-         return Riff(FormatChunk() + "LIST" + LittleEndian32(0xFFFFFFF0u) + "INFO" + "data" + LittleEndian32(400) + std::string(400, 0));
+         return RiffWave(FormatChunk() + "LIST" + Le32(0xFFFFFFF0u) + "INFO" + "data" + Le32(400) + std::string(400, 0));
      },
      true, BASS_ERROR_FILEFORM, BASS_ERROR_FILEFORM},
     {"wav_format_chunk_too_small",
-     [](auto &, auto &) { return Riff("fmt " + LittleEndian32(4) + "abcd" + "data" + LittleEndian32(400) + std::string(400, 0)); },
+     [](auto &, auto &) { return RiffWave("fmt " + Le32(4) + "abcd" + "data" + Le32(400) + std::string(400, 0)); },
      true, BASS_ERROR_FILEFORM, BASS_ERROR_FILEFORM},
     {"wav_data_before_format",
-     [](auto &, auto &) { return Riff("data" + LittleEndian32(400) + std::string(400, 0) + FormatChunk()); }, true,
+     [](auto &, auto &) { return RiffWave("data" + Le32(400) + std::string(400, 0) + FormatChunk()); }, true,
      BASS_ERROR_FILEFORM, BASS_ERROR_FILEFORM},
-    {"wav_without_data", [](auto &, auto &) { return Riff(FormatChunk()); }, true, BASS_ERROR_FILEFORM, BASS_ERROR_FILEFORM},
+    {"wav_without_data", [](auto &, auto &) { return RiffWave(FormatChunk()); }, true, BASS_ERROR_FILEFORM, BASS_ERROR_FILEFORM},
     // A well-formed WAVE file whose sample format nobody here decodes.
     {"wav_unknown_encoding",
-     [](auto &, auto &) { return Riff(FormatChunk(16, 0x1234) + "data" + LittleEndian32(4000) + std::string(4000, 0)); },
+     [](auto &, auto &) { return RiffWave(FormatChunk(16, 0x1234) + "data" + Le32(4000) + std::string(4000, 0)); },
      true, BASS_ERROR_FORMAT, BASS_ERROR_FILEFORM},
     // Good audio files are not modules, and the module opener says so.
     {"mp3_as_module", [](auto &mp3, auto &) { return mp3; }, true, BASS_OK, BASS_ERROR_FILEFORM},
