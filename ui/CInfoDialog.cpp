@@ -28,7 +28,7 @@ CInfoDialog::CInfoDialog(CPlayerDoc &doc, const std::string &caption, const std:
 
     auto *buttons = new QDialogButtonBox(this);
     m_saveButton = buttons->addButton(QStringLiteral("Save"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    m_cancelButton = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
     m_saveButton->setDefault(true);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &CInfoDialog::accept);
@@ -83,6 +83,20 @@ void CInfoDialog::FillColumns(QGroupBox *group, const std::string &labels, const
         grid->addWidget(v, i, 1);
     }
     grid->setColumnStretch(1, 1);
+}
+
+void CInfoDialog::showEvent(QShowEvent *event)
+{
+    // The buttons were made before the window's own fields: Tab reaches them after the last field.
+    QWidget *last = nullptr;
+    for (QWidget *w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain())
+        if (w != m_saveButton && w != m_cancelButton && (w->focusPolicy() & Qt::TabFocus) && isAncestorOf(w))
+            last = w;
+    if (last) {
+        setTabOrder(last, m_saveButton);
+        setTabOrder(m_saveButton, m_cancelButton);
+    }
+    QDialog::showEvent(event);
 }
 
 int CInfoDialog::exec()

@@ -32,6 +32,8 @@ public:
     static void FillColumns(QGroupBox *group, const std::string &labels, const std::string &values);
 
 protected:
+    void showEvent(QShowEvent *event) override;
+
     CInfoDialog(CPlayerDoc &doc, const std::string &caption, const std::string &path, QWidget *parent);
 
     // Where the subclass puts its controls, between the path and the buttons.
@@ -43,6 +45,7 @@ private:
     CPlayerDoc &m_doc;
     QLineEdit *m_pathEdit = nullptr;
     QPushButton *m_saveButton = nullptr;
+    QPushButton *m_cancelButton = nullptr;
     QBoxLayout *m_body = nullptr;
     int m_nOpenedX = 0;
     int m_nOpenedY = 0;

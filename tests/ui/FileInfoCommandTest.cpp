@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+
 namespace {
 
 using Window = CFileInfoCommand::Window;
@@ -44,13 +47,19 @@ struct ScriptedWindows : IFileInfoWindows {
         return Shown(path), tags;
     }
     std::optional<CModuleEdit> ShowModule(const CPlaylistEntry &entry) override { return Shown(entry.m_strPath), module; }
-    void Shown(const std::string &path) { shown.push_back(path); }
+    void Shown(const std::string &path)
+    {
+        shown.push_back(path);
+        if (whileShown)
+            whileShown();
+    }
 
     std::optional<CTagFields> tags;
     std::optional<CWavEdit> wav;
     std::optional<CModuleEdit> module;
     std::optional<CTagFields> pending;
     std::vector<std::string> shown;
+    std::function<void()> whileShown; // what happens to the file while the window is up
 };
 
 class FileInfoCommandRun : public testing::Test {
@@ -104,6 +113,15 @@ TEST_F(FileInfoCommandRun, MpegSaveWritesTheTagAndRefreshesTheEntry)
     EXPECT_FALSE(Run(0));
     EXPECT_EQ(ReadWholeFile(files[0]), before);
     EXPECT_EQ(changedRows.size(), 1u);
+}
+
+TEST_F(FileInfoCommandRun, AFileThatVanishedWhileTheWindowWasUpIsNotMadeAgain)
+{
+    const CPlaylistEntry before = doc.GetEntry(0);
+    windows.whileShown = [&] { std::filesystem::remove(files[0]); };
+    Run(0);
+    EXPECT_FALSE(std::filesystem::exists(files[0]));
+    EXPECT_EQ(doc.GetEntry(0), before);
 }
 
 TEST_F(FileInfoCommandRun, WavSaveKeepsTheTextsInThePlaylistOnly)

@@ -112,6 +112,8 @@ TEST_F(InfoDialogsTest, MpegWindowLimitsItsFieldsAndOffersUnknownGenre)
     EXPECT_EQ(dialog.GenreBox()->count(), 149);
     EXPECT_NE(dialog.GenreBox()->findText("<unknown>"), -1);
     EXPECT_EQ(dialog.InfoText().rfind("Length:\t1 sec\nFilesize:\t", 0), 0u) << dialog.InfoText();
+    dialog.show();
+    EXPECT_EQ(dialog.GenreBox()->nextInFocusChain(), dialog.SaveButton()) << "Tab reaches Save after the fields";
     dialog.TitleEdit()->setText(QString(40, QLatin1Char('x')));
     dialog.GenreBox()->setCurrentText("<unknown>");
     const CTagFields fields = dialog.Fields();
