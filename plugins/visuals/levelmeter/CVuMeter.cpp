@@ -7,7 +7,7 @@ constexpr int kClientHeight = CNeedleMeter::kMeterHeight;
 
 } // namespace
 
-CVuMeter::CVuMeter(const VisInfo &info) : CVisPlugin(info, "levelmeter") {}
+CVuMeter::CVuMeter(const VisInfo &info) : CVisOneColourPlugin(info, "levelmeter", 0xFFAAAA) {}
 
 void CVuMeter::Configure(const CVisSettings &settings, VisWindowOptions &options)
 {
@@ -17,17 +17,10 @@ void CVuMeter::Configure(const CVisSettings &settings, VisWindowOptions &options
     // Not resizable: the client area is exactly the two meters.
     options.width = options.minWidth = options.maxWidth = kClientWidth;
     options.height = options.minHeight = options.maxHeight = kClientHeight;
-    options.menuItems = {{kColourCommand, "Select Color..."}};
     options.aboutTitle = "About VU Meter";
     options.aboutText = {"VU Meter", "A visual plug-in for Melvane: two analogue meters",
                          "showing the level of the left and the right channel."};
-    m_colour = settings.Value("colour").value_or(0xFFAAAA);
-    m_meter.BuildFaces(m_colour);
-}
-
-CVisSettings::Values CVuMeter::OwnValues() const
-{
-    return {{"colour", m_colour}};
+    ReadColour(settings, options);
 }
 
 int CVuMeter::Render()
@@ -50,13 +43,4 @@ void CVuMeter::FillFrame(std::uint32_t *pixels, int stride, int width, int heigh
                                      (static_cast<std::uint32_t>(bgr[1]) << 8) | bgr[0];
         }
     }
-}
-
-void CVuMeter::OnMenuCommand(int id)
-{
-    if (id == kColourCommand)
-        m_window.ChooseColour("Color", m_colour, [this](std::uint32_t colour) {
-            m_colour = colour;
-            m_meter.BuildFaces(m_colour);
-        });
 }

@@ -1,23 +1,16 @@
 #include "plugins/visuals/oscilloscope/COscilloscope.h"
 
-COscilloscope::COscilloscope(const VisInfo &info) : CVisPlugin(info, kName) {}
+COscilloscope::COscilloscope(const VisInfo &info) : CVisOneColourPlugin(info, kName, 0x00FF00) {}
 
 void COscilloscope::Configure(const CVisSettings &settings, VisWindowOptions &options)
 {
     options.className = "melvane_vis1";
     options.title = kName;
     ReadPlacement(settings, options, true);
-    options.menuItems = {{kColourCommand, "Select Color..."}};
     options.aboutTitle = "About Oscilloscope";
     options.aboutText = {"Oscilloscope", "A visual plug-in for Melvane: the waveform of what is heard,",
                          "the left channel above, the right channel below."};
-    m_colour = settings.Value("colour").value_or(0x00FF00);
-    m_trace.SetColour(m_colour);
-}
-
-CVisSettings::Values COscilloscope::OwnValues() const
-{
-    return {{"colour", m_colour}};
+    ReadColour(settings, options);
 }
 
 int COscilloscope::Render()
@@ -33,13 +26,4 @@ int COscilloscope::Render()
 void COscilloscope::FillFrame(std::uint32_t *pixels, int stride, int width, int height)
 {
     FillFromPalette(m_trace.Image(), CWaveTrace::kImageWidth, m_trace.Palette(), pixels, stride, width, height);
-}
-
-void COscilloscope::OnMenuCommand(int id)
-{
-    if (id == kColourCommand)
-        m_window.ChooseColour("Color", m_colour, [this](std::uint32_t colour) {
-            m_colour = colour;
-            m_trace.SetColour(m_colour);
-        });
 }
