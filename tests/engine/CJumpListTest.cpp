@@ -1,7 +1,7 @@
 // The Jump to Track filter over a real playlist document (line texts and keys: the dialog tests).
 #include "engine/CJumpList.h"
 #include "playlist/CPlayerDoc.h"
-#include "tests/playlist/PlaylistFakes.h"
+#include "tests/support/PlaylistFakes.h"
 
 #include <gtest/gtest.h>
 

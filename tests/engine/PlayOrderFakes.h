@@ -9,7 +9,7 @@
 #include "engine/IPlaybackControls.h"
 #include "engine/ITransport.h"
 #include "playlist/CPlayerDoc.h"
-#include "tests/playlist/PlaylistFakes.h"
+#include "tests/support/PlaylistFakes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "playlist/CPlayerDoc.h"
 #include "playlist/CPlaylistFile.h"
 #include "playlist/ICdTrackPlayer.h"
-#include "tests/playlist/PlaylistFakes.h"
+#include "tests/support/PlaylistFakes.h"
 #include "tests/support/FakeFileDialogs.h"
 #include "tests/support/TempDir.h"
 

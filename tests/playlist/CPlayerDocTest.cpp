@@ -1,6 +1,6 @@
 #include "playlist/CPlayerDoc.h"
 #include "playlist/PlaylistColumn.h"
-#include "tests/playlist/PlaylistFakes.h"
+#include "tests/support/PlaylistFakes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The playlist editor over a real document and real folders: the file and folder dialogs, drops,
 // the limits of 9999 for folder trees and 10000 for single files, and removing a vanished file.
 #include "playlist/CPlaylistEditor.h"
-#include "tests/playlist/PlaylistFakes.h"
+#include "tests/support/PlaylistFakes.h"
 #include "tests/support/FakeFileDialogs.h"
 #include "tests/support/TempDir.h"
 

@@ -1,5 +1,5 @@
 #include "playlist/CPlaylistFile.h"
-#include "tests/playlist/PlaylistFakes.h"
+#include "tests/support/PlaylistFakes.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // saved at exit, then read again by a fresh document. One row per way a playlist used to be lost.
 #include "playlist/CPlayerDoc.h"
 #include "playlist/CPlaylistFile.h"
-#include "tests/playlist/PlaylistFakes.h"
+#include "tests/support/PlaylistFakes.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>

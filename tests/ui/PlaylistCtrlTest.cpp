@@ -4,7 +4,7 @@
 #include "ui/CPlaylistModel.h"
 #include "platform/registry/CRegistry.h"
 #include "playlist/PlaylistColumn.h"
-#include "tests/playlist/PlaylistFakes.h"
+#include "tests/support/PlaylistFakes.h"
 #include "tests/support/TempDir.h"
 
 #include <QHeaderView>

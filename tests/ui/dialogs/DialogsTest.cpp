@@ -5,7 +5,7 @@
 #include "engine/CTimedPlayback.h"
 #include "ui/CTimerDlg.h"
 #include "playlist/CPlayerDoc.h"
-#include "tests/playlist/PlaylistFakes.h"
+#include "tests/support/PlaylistFakes.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,7 +1,7 @@
 // The file information windows over real files: captions, groups, edit limits and what Save gives.
 // With MELVANE_SCREENSHOT_DIR set, each window is also saved there as a PNG.
 #include "playlist/CPlayerDoc.h"
-#include "tests/playlist/PlaylistFakes.h"
+#include "tests/support/PlaylistFakes.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/ModuleWriter.h"
 #include "ui/CModuleInfoDialog.h"
