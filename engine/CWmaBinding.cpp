@@ -1,6 +1,7 @@
 #include "engine/CWmaBinding.h"
 
 #include <cstring>
+#include <mutex>
 #include <utility>
 
 CWmaBinding::~CWmaBinding()
@@ -98,6 +99,8 @@ std::uint32_t CWmaBinding::Read(void *buffer, std::uint32_t length, bool floatOu
 
 bool CWmaBinding::ReadInfo(const std::string &path, WmaInfo &info)
 {
+    // The plug-in has one information context: readers on several threads take turns.
+    std::lock_guard lock(m_readInfoMutex);
     return m_library.IsLoaded() && m_pReadInfo(path.c_str(), &info) != 0;
 }
 

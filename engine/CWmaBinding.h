@@ -5,12 +5,15 @@
 //
 // Threads: Load, Free, Open, Close, ReadInfo and WriteInfo on the user-interface thread; Read on the
 // audio library's update thread, never at the same time as Open/Close for the playing file.
+// ReadInfo may also be called from the playlist's identifying workers while the user-interface
+// thread waits for them; the calls take turns.
 
 #include "platform/io/CDynamicLibrary.h"
 #include "plugins/include/mv_asfin.h"
 #include "tags/IWmaInfoReader.h"
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 class CWmaBinding : public IWmaInfoReader {
@@ -55,4 +58,5 @@ private:
     WriteInfoProc m_pWriteInfo = nullptr;
     bool m_bOpen = false;
     WmaInfo m_info{}; // filled by the plug-in; must live until WMAFree
+    std::mutex m_readInfoMutex;
 };

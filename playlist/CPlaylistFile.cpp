@@ -1,6 +1,7 @@
 #include "playlist/CPlaylistFile.h"
 
 #include "playlist/CLineReader.h"
+#include "playlist/CParallelIdentifier.h"
 #include "playlist/IEntryIdentifier.h"
 #include "platform/io/CAtomicFile.h"
 
@@ -359,29 +360,41 @@ void CPlaylistFile::LoadM3u(const std::string &path, const std::string &folder, 
     CLineReader reader(kMaxLineBytes);
     if (!reader.Open(path))
         return;
+    // Lines are identified a batch at a time, side by side, and taken in order until the list is full.
+    constexpr std::size_t kBatch = 1024;
     std::string line;
-    CPlaylistEntry entry;
+    std::vector<std::string> paths;
     int added = 0;
     bool first = true;
-    while (added < room) {
-        const CLineReader::Result result = reader.Next(line);
-        if (result == CLineReader::Result::End)
-            break;
-        if (first)
-            DropByteOrderMark(line);
-        first = false;
-        if (result == CLineReader::Result::Overlong)
-            ++m_nUnread;
-        if (result != CLineReader::Result::Line || line.empty() || line.find('\0') != std::string::npos)
-            continue;
-        // Relative lines are made absolute here: an entry must still name its file after the
-        // playlist's folder is no longer at hand (playback, saving to another folder).
-        entry = CPlaylistEntry();
-        if (m_identifier.Identify(ResolvePath(line, folder), entry) && entry.m_nType != 0) {
-            out.push_back(std::move(entry));
-            ++added;
-        } else {
-            ++m_nUnread;
+    bool atEnd = false;
+    while (added < room && !atEnd) {
+        paths.clear();
+        while (paths.size() < kBatch) {
+            const CLineReader::Result result = reader.Next(line);
+            if (result == CLineReader::Result::End) {
+                atEnd = true;
+                break;
+            }
+            if (first)
+                DropByteOrderMark(line);
+            first = false;
+            if (result == CLineReader::Result::Overlong)
+                ++m_nUnread;
+            if (result != CLineReader::Result::Line || line.empty() || line.find('\0') != std::string::npos)
+                continue;
+            // Relative lines are made absolute here: an entry must still name its file after the
+            // playlist's folder is no longer at hand (playback, saving to another folder).
+            paths.push_back(ResolvePath(line, folder));
+        }
+        for (CParallelIdentifier::Result &result : CParallelIdentifier::Identify(m_identifier, paths)) {
+            if (added == room)
+                break;
+            if (result.known) {
+                out.push_back(std::move(result.entry));
+                ++added;
+            } else {
+                ++m_nUnread;
+            }
         }
     }
 }

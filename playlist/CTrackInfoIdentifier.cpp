@@ -2,6 +2,7 @@
 
 #include "core/CPlaylistEntry.h"
 
+#include <memory>
 #include <utility>
 
 bool CTrackInfoIdentifier::Identify(const std::string &path, CPlaylistEntry &entry)
@@ -12,6 +13,11 @@ bool CTrackInfoIdentifier::Identify(const std::string &path, CPlaylistEntry &ent
         return false;
     m_reader.CopyToEntry(entry);
     return true;
+}
+
+std::unique_ptr<IEntryIdentifier> CTrackInfoIdentifier::CloneForWorker() const
+{
+    return std::make_unique<CTrackInfoIdentifier>(m_pWma);
 }
 
 bool CTrackInfoIdentifier::Complete(CPlaylistEntry &entry, std::int32_t type)

@@ -5,7 +5,7 @@
 // The WMA decoder binding is passed in (null until the decoder plug-in is loaded: WMA files are then
 // not identified) and may be changed at any time between calls.
 //
-// Threads: user-interface thread only, like the document that calls it.
+// Threads: user-interface thread only, like the document that calls it; clones on worker threads.
 
 #include "playlist/IEntryIdentifier.h"
 #include "tags/CTrackInfo.h"
@@ -22,6 +22,8 @@ public:
     // With a valid type nothing is read that the line already gives: a line with a type, a title and
     // a duration does not open its file.
     bool Complete(CPlaylistEntry &entry, std::int32_t type) override;
+    // A reader of its own over the same WMA binding, whose information query is serialised.
+    std::unique_ptr<IEntryIdentifier> CloneForWorker() const override;
 
 private:
     IWmaInfoReader *m_pWma;

@@ -4,11 +4,13 @@
 // through the decoder plug-in binding) and copies the reader's entry; the duration is computed from
 // the file when no tag gives it. Tests supply a fake that answers from a table.
 //
-// Threads: user-interface thread only (called by the document while it adds or refreshes).
+// Threads: user-interface thread only (called by the document while it adds or refreshes); a clone
+// made by CloneForWorker is used on one worker thread while the user-interface thread waits.
 
 #include "core/CPlaylistEntry.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class IEntryIdentifier {
@@ -27,6 +29,10 @@ public:
     // The default, for identifiers without a reader of their own, takes a valid type as given and
     // otherwise fills the gaps from Identify.
     virtual bool Complete(CPlaylistEntry &entry, std::int32_t type);
+
+    // An identifier of the same kind for another thread, which may then identify files while this
+    // one does; null (the default) when identifying must stay on one thread.
+    virtual std::unique_ptr<IEntryIdentifier> CloneForWorker() const { return nullptr; }
 
 protected:
     // Copies every field that `line` knows (non-empty text, non-zero number, the loop flag when set)

@@ -142,3 +142,49 @@ TEST_F(TrackInfoIdentifierTest, VplLinesUseTheirFieldsAndTheFileOnlyForWhatIsMis
 }
 
 } // namespace
+
+// A long M3U is identified on several threads: the list holds what one reader finds, file by file, in
+// the M3U's order, and the room left still bounds it.
+TEST_F(TrackInfoIdentifierTest, LongM3uListsWhatOneReaderFindsInOrder)
+{
+    std::ofstream(m_dir.file("junk.wav")) << "not a wave file";
+    const std::string kinds[] = {m_dir.file("music/one.wav"), m_dir.file("two.wav"), m_dir.file("junk.wav"),
+                                 m_dir.file("missing.wav")};
+    std::string text;
+    std::vector<std::string> paths;
+    for (int i = 0; i < 1500; ++i) {
+        // Copies under names of their own, so that every line names another file.
+        const std::string &kind = kinds[(i * 7) % 4];
+        std::string path = m_dir.file("many/" + std::to_string(i) + ".wav");
+        std::filesystem::create_directories(m_dir.path() / "many");
+        if (std::filesystem::exists(kind))
+            std::filesystem::copy_file(kind, path);
+        text += path + "\n";
+        paths.push_back(path);
+    }
+    std::vector<CPlaylistEntry> expected;
+    for (const std::string &path : paths) {
+        CPlaylistEntry entry;
+        if (m_identifier.Identify(path, entry) && entry.m_nType != 0)
+            expected.push_back(entry);
+    }
+    ASSERT_GT(expected.size(), 600u);
+    ASSERT_LT(expected.size(), 900u);
+    for (const int room : {10000, 700}) {
+        SCOPED_TRACE(room);
+        {
+            std::ofstream(m_dir.file("long.m3u"), std::ios::binary) << text;
+        }
+        CPlaylistFile file(m_identifier);
+        std::vector<CPlaylistEntry> entries;
+        file.Load(m_dir.file("long.m3u"), room, entries);
+        const std::size_t wanted = std::min<std::size_t>(expected.size(), static_cast<std::size_t>(room));
+        ASSERT_EQ(entries.size(), wanted);
+        for (std::size_t i = 0; i < wanted; ++i) {
+            ASSERT_EQ(entries[i].m_strPath, expected[i].m_strPath) << i;
+            ASSERT_EQ(entries[i].m_nDuration, expected[i].m_nDuration) << i;
+            ASSERT_EQ(entries[i].m_nChannels, expected[i].m_nChannels) << i;
+            ASSERT_EQ(entries[i].m_strTitle, expected[i].m_strTitle) << i;
+        }
+    }
+}
