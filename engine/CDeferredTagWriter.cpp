@@ -25,11 +25,11 @@ bool CDeferredTagWriter::HeldByDecoder(const std::string &path) const
     return m_transport.IsPlaying() && m_transport.PlayingPath() == path;
 }
 
-bool CDeferredTagWriter::WriteNow(const std::string &path, std::int32_t type, const CTagFields &fields)
+bool CDeferredTagWriter::Write(const std::string &path, std::int32_t type, const CTagFields &fields, CWmaBinding *wma)
 {
     if (type != kTypeWma)
         return CTagWriter::Write(path, type, fields, false);
-    if (!m_pWma || !m_pWma->IsLoaded())
+    if (!wma || !wma->IsLoaded())
         return false;
     WmaInfo info{};
     CTextCodec::Utf8ToUtf16(fields.artist, info.artist, std::size(info.artist));
@@ -39,7 +39,7 @@ bool CDeferredTagWriter::WriteNow(const std::string &path, std::int32_t type, co
     CTextCodec::Utf8ToUtf16(fields.comment, info.comment, std::size(info.comment));
     const std::int32_t year = CTextCodec::LeadingNumber(fields.year);
     info.year = static_cast<std::uint16_t>(year > 0xFFFF ? 0 : year);
-    return m_pWma->WriteInfo(path, info);
+    return wma->WriteInfo(path, info);
 }
 
 void CDeferredTagWriter::WaitForScanners() const
@@ -74,7 +74,7 @@ CDeferredTagWriter::Outcome CDeferredTagWriter::Save(const std::string &path, st
     }
     if (kept)
         kept->state.store(kFree, std::memory_order_release); // this save replaces it
-    return WriteNow(path, type, fields) ? Outcome::Written : Outcome::Failed;
+    return Write(path, type, fields, m_pWma) ? Outcome::Written : Outcome::Failed;
 }
 
 std::optional<CTagFields> CDeferredTagWriter::Pending(const std::string &path) const
@@ -95,7 +95,7 @@ int CDeferredTagWriter::PendingCount() const
 
 void CDeferredTagWriter::WriteAndFree(Slot &slot)
 {
-    (void)WriteNow(slot.path, slot.type, slot.fields); // no tag write is reported
+    (void)Write(slot.path, slot.type, slot.fields, m_pWma); // no tag write is reported
     slot.state.store(kFree, std::memory_order_release);
 }
 

@@ -41,6 +41,10 @@ public:
     // Writes every kept write whose file was closed or no longer plays.
     void Flush();
 
+    // Writes `fields` into `path` at once, in the format of playlist type `type`: ID3v1, Vorbis
+    // comments, or Windows Media attributes through `wma` (null or not loaded: not written).
+    static bool Write(const std::string &path, std::int32_t type, const CTagFields &fields, CWmaBinding *wma);
+
     // How many writes are kept back.
     int PendingCount() const;
 
@@ -53,7 +57,6 @@ private:
         std::atomic<int> state{kFree};
     };
 
-    bool WriteNow(const std::string &path, std::int32_t type, const CTagFields &fields);
     bool HeldByDecoder(const std::string &path) const;
     void WriteAndFree(Slot &slot);
     void WaitForScanners() const;

@@ -3,16 +3,21 @@
 // loops flag. With --orders the 256 order start times of a module follow (zeros for other types).
 // With --set KEY=TEXT (ARTIST, TITLE, ALBUM, GENRE, YEAR, COMMENT; repeatable) the tags of each file are
 // written first through the player's own tag writers, the fields not named keeping their texts.
+// Windows Media files are read and written through the decoder plug-in mv_asfin.so, looked for beside
+// this tool and then on the library search path (LD_LIBRARY_PATH); without it they are not identified.
 // Exits with 1 when a file is not identified (its line is still printed) or its tags could not be
 // written, 2 on wrong usage.
 
-#include "tags/CTagFieldsReader.h"
-#include "tags/CTagWriter.h"
-#include "tags/CTrackInfo.h"
 #include "core/CPlaylistEntry.h"
+#include "engine/CDeferredTagWriter.h"
+#include "engine/CWmaBinding.h"
+#include "tags/CTagFieldsReader.h"
+#include "tags/CTextCodec.h"
+#include "tags/CTrackInfo.h"
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -48,6 +53,30 @@ bool SetField(CTagFields &fields, const std::string &assignment)
     return true;
 }
 
+// The six texts as the decoder plug-in reads them from a Windows Media file.
+CTagFields WmaFields(CWmaBinding &wma, const std::string &path)
+{
+    CTagFields out;
+    WmaInfo info{};
+    if (!wma.ReadInfo(path, info))
+        return out;
+    out.artist = CTextCodec::Utf16ToUtf8(info.artist, std::size(info.artist));
+    out.title = CTextCodec::Utf16ToUtf8(info.title, std::size(info.title));
+    out.album = CTextCodec::Utf16ToUtf8(info.album, std::size(info.album));
+    out.genre = CTextCodec::Utf16ToUtf8(info.genre, std::size(info.genre));
+    out.comment = CTextCodec::Utf16ToUtf8(info.comment, std::size(info.comment));
+    if (info.year != 0)
+        out.year = std::to_string(info.year);
+    return out;
+}
+
+std::string ToolFolder()
+{
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : self.parent_path().string();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -74,20 +103,24 @@ int main(int argc, char **argv)
                              "KEY is ARTIST, TITLE, ALBUM, GENRE, YEAR or COMMENT\n");
         return 2;
     }
+    CWmaBinding wma;
+    wma.Load(ToolFolder());
+    IWmaInfoReader *wmaReader = wma.IsLoaded() ? &wma : nullptr;
     int status = 0;
     for (const std::string &file : files) {
         CTrackInfo info(file);
-        info.Read(nullptr);
+        info.Read(wmaReader);
         if (!sets.empty()) {
-            CTagFields fields = CTagFieldsReader::Read(file, info.GetType());
+            const std::int32_t type = info.GetType();
+            CTagFields fields = type == kTypeWma ? WmaFields(wma, file) : CTagFieldsReader::Read(file, type);
             for (const std::string &assignment : sets)
                 SetField(fields, assignment);
-            if (!CTagWriter::Write(file, info.GetType(), fields, info.HasId3v1())) {
+            if (!CDeferredTagWriter::Write(file, type, fields, &wma)) {
                 std::fprintf(stderr, "melvane-info: %s: tags not written\n", file.c_str());
                 status = 1;
             }
             info = CTrackInfo(file);
-            info.Read(nullptr);
+            info.Read(wmaReader);
         }
         CPlaylistEntry e;
         info.CopyToEntry(e);
