@@ -8,6 +8,18 @@ namespace melvane::bass {
 
 namespace {
 constexpr std::size_t kMaxInputChunk = 4096;
+// Far beyond full scale, yet small enough that sixteen bands at their highest gain stay finite.
+constexpr float kLargestSample = 1000.0f;
+
+// Non-finite samples become silence and absurd ones are bounded before anything stores them: in the
+// equalizer's filter state either would turn the rest of the stream into NaN.
+void CleanSamples(float *samples, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        const float v = samples[i];
+        samples[i] = std::isfinite(v) ? std::clamp(v, -kLargestSample, kLargestSample) : 0.0f;
+    }
+}
 
 void AddWithGains(float *__restrict out, const float *__restrict block, std::size_t frames, float left, float right)
 {
@@ -77,6 +89,7 @@ void Channel::produceChunk()
     const std::size_t got = m_source->read(m_sourceBuffer.data(), m_inputChunk);
     const float *out = nullptr;
     if (got > 0) {
+        CleanSamples(m_sourceBuffer.data(), std::min(got, m_inputChunk) * static_cast<std::size_t>(m_dataChannels));
         const std::size_t converted = m_resampler->process(m_sourceBuffer.data(), std::min(got, m_inputChunk), out);
         push(out, converted);
     }

@@ -23,7 +23,9 @@ constexpr std::uint64_t kEffectsMusicFloat = BASS_MUSIC_FLOAT;
 
 float ScaledAndClipped(float v, float gain)
 {
-    return std::min(std::max(v * gain, -1.0f), 1.0f);
+    // Written so that a NaN comes out as silence (every comparison with it is false).
+    const float s = v * gain;
+    return s >= -1.0f ? (s <= 1.0f ? s : 1.0f) : (s < -1.0f ? -1.0f : 0.0f);
 }
 
 void ScaleAndClip(float *__restrict samples, std::size_t count, float gain)
