@@ -309,8 +309,12 @@ bool Engine::musicPlayEx(HMUSIC handle, DWORD order, int flags, bool reset)
     auto channel = find(handle, true);
     if (!channel)
         return false;
-    if (flags != -1)
-        channel->withSource([&](AudioSource &s) { static_cast<ModuleSource &>(s).setFlags(static_cast<std::uint32_t>(flags)); });
+    if (flags != -1) {
+        // Float mixing belongs to the channel's sample format, fixed at load.
+        const std::uint32_t mixing = channel->floatData() ? BASS_MUSIC_FLOAT : 0u;
+        const std::uint32_t played = (static_cast<std::uint32_t>(flags) & ~std::uint32_t{BASS_MUSIC_FLOAT}) | mixing;
+        channel->withSource([&](AudioSource &s) { static_cast<ModuleSource &>(s).setFlags(played); });
+    }
     if (order != 0xFFFFFFFFu) {
         const bool moved = channel->reposition(
             [&](AudioSource &s) {

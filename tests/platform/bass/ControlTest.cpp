@@ -216,3 +216,42 @@ TEST(Music, PositionFollowsTheOrderHeardAndRepositionIsImmediate)
 }
 
 } // namespace
+
+// Float mixing is chosen when the module is loaded; the flags of a later play keep it as it was.
+TEST(Music, FloatMixingChosenAtLoadSurvivesThePlayFlags)
+{
+    TempDir dir;
+    ModuleSong song;
+    ModulePattern pattern(64, 4);
+    pattern.at(0, 0) = ModuleCell{40, 1, 0, 0};
+    song.patterns.push_back(pattern);
+    song.orders.push_back(0);
+    song.samples.push_back(ModuleSample::Sine(64, 64));
+    const std::string path = dir.file("song.xm");
+    ASSERT_TRUE(ModuleWriter::Save(path, ModuleWriter::Xm(song)));
+    struct Case {
+        DWORD loadFlags;
+        int playFlags;
+        bool floatMixing;
+    };
+    for (const Case c : {Case{0x10120, 0x120, true}, Case{0x10120, 0x121, true}, Case{0x10120, -1, true},
+                         Case{0x120, 0x10120, false}, Case{0x120, 0x120, false}}) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.loadFlags << " " << c.playFlags);
+        ManualOutput output(44100);
+        ASSERT_TRUE(output.ok());
+        const HMUSIC music = BASS_MusicLoad(FALSE, path.c_str(), 0, 0, c.loadFlags);
+        ASSERT_NE(music, 0u) << BASS_ErrorGetCode();
+        ASSERT_TRUE(BASS_MusicPlayEx(music, 0, c.playFlags, TRUE));
+        const std::vector<float> out = output.render(8192);
+        const auto offGrid = std::count_if(out.begin(), out.end(), [](float v) {
+            return v * 32768.0f != std::nearbyint(v * 32768.0f);
+        });
+        const auto sounding = std::count_if(out.begin(), out.end(), [](float v) { return v != 0.0f; });
+        ASSERT_GT(sounding, 4000);
+        if (c.floatMixing)
+            EXPECT_GT(offGrid, sounding / 2) << "mixed in float, most samples fall between 16-bit steps";
+        else
+            EXPECT_EQ(offGrid, 0) << "mixed in 16 bits";
+        BASS_MusicFree(music);
+    }
+}
