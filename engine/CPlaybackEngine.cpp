@@ -174,6 +174,8 @@ void CPlaybackEngine::InitAudio()
     if (!m_bDx8Effects)
         doc.eqshow = 0;
 
+    if (output)
+        BASS_SetVolume(static_cast<DWORD>(std::clamp(doc.volume, 0, 100)));
     int volume = BASS_GetVolume();
     if (volume < 0 || volume > 100) {
         volume = 100;
@@ -586,6 +588,9 @@ void CPlaybackEngine::ShutDown()
         BASS_SetVolume(static_cast<DWORD>(m_nSavedVolume));
         m_nSavedVolume = 0;
     }
+    // The slider, not the library: it holds the volume from before a mute, and a move the timer has
+    // not applied yet.
+    m_links.doc->volume = std::clamp(m_links.volumeSlider->Position(), 0, 100);
     BASS_Free();
 }
 

@@ -109,6 +109,7 @@ const NumericSetting kNumericSettings[] = {
     MELVANE_NUMERIC("lastduration", "LASTDURATION", lastduration),
     MELVANE_NUMERIC("autoquery", "AUTOQUERY", autoquery),
     MELVANE_NUMERIC("extractadd", "EXTRACTADD", extractadd),
+    MELVANE_NUMERIC("volume", "VOLUME", volume),
 };
 
 #undef MELVANE_NUMERIC
@@ -353,6 +354,7 @@ void CPlayerSettings::ValidateSettings(int screenWidth, int screenHeight)
     ClampChoice(ramping1, 0, 2, 2);
     ClampChoice(ramping2, 0, 2, 2);
     ClampChoice(looping, 0, 2, 0);
+    ClampChoice(volume, 0, 100, 100);
     if (width < 516 || width > screenWidth)
         width = 516;
     if (height < 360 || height > screenHeight)

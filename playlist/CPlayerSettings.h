@@ -146,6 +146,7 @@ public:
     std::int32_t lastduration = 0;
     std::int32_t autoquery = 0;
     std::int32_t extractadd = 1;
+    std::int32_t volume = 100; // the output volume, kept across runs
 
     // Text settings, written after the numbers in this order.
     std::string font = "Arial";

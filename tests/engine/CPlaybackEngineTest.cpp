@@ -359,3 +359,33 @@ TEST(PlaybackEngineTransport, StopPlaybackResetsStateAndRestartsAPausedOutput)
 }
 
 } // namespace
+
+// The output volume of one run is the next run's: a mute is not kept, the volume before it is, and a
+// slider move the timer has not applied yet counts.
+TEST(PlaybackEngineInit, OutputVolumeIsKeptAcrossRuns)
+{
+    struct Case {
+        int stored;
+        int slider; // -1: left alone
+        bool ticked; // the timer applied the slider before the exit
+        bool mutedAtExit;
+        int storedAfter;
+    };
+    for (const Case c : {Case{40, -1, false, false, 40}, Case{40, 75, true, false, 75}, Case{100, 5, false, false, 5},
+                         Case{0, 30, true, true, 30}, Case{60, -1, false, true, 60}}) {
+        SCOPED_TRACE(testing::Message() << c.stored << " " << c.slider << (c.mutedAtExit ? " muted" : ""));
+        EngineRig rig;
+        rig.doc.volume = c.stored;
+        rig.Start();
+        EXPECT_EQ(BASS_GetVolume(), c.stored);
+        EXPECT_EQ(rig.volumeSlider.position, c.stored);
+        if (c.slider >= 0)
+            rig.volumeSlider.position = c.slider;
+        if (c.ticked)
+            rig.Tick();
+        if (c.mutedAtExit)
+            rig.engine->ToggleMute();
+        rig.engine->ShutDown();
+        EXPECT_EQ(rig.doc.volume, c.storedAfter);
+    }
+}

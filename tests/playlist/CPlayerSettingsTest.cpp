@@ -119,6 +119,7 @@ const std::vector<Field> &Fields()
         FIELD("lastduration", "LASTDURATION", 0, lastduration),
         FIELD("autoquery", "AUTOQUERY", 0, autoquery),
         FIELD("extractadd", "EXTRACTADD", 1, extractadd),
+        FIELD("volume", "VOLUME", 100, volume),
     };
     return fields;
 }
@@ -601,6 +602,7 @@ TEST(CPlayerSettings, ValidationReplacesOutOfRangeValues)
     range("ramping1", &CPlayerSettings::ramping1, 0, 2, 2);
     range("ramping2", &CPlayerSettings::ramping2, 0, 2, 2);
     range("looping", &CPlayerSettings::looping, 0, 2, 0);
+    range("volume", &CPlayerSettings::volume, 0, 100, 100);
     range("width", &CPlayerSettings::width, 516, kScreenWidth, 516);
     range("height", &CPlayerSettings::height, 360, kScreenHeight, 360);
     for (int band = 0; band < 9; ++band)

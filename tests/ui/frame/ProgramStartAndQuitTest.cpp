@@ -148,4 +148,41 @@ TEST(ProgramStartAndQuit, WithDefaultSettingsTheFileIsHeard)
         << "what is heard is the file";
 }
 
+// The volume set in one run is stored at exit and heard in the next.
+TEST(ProgramStartAndQuit, OutputVolumeIsKeptForTheNextRun)
+{
+    ProgramSandbox box;
+    ASSERT_TRUE(box.Ready());
+    ASSERT_TRUE(box.Start({}));
+    ASSERT_TRUE(box.WaitFor({"status"}, "Stopped"));
+    box.Ctl({"volume", "0.4"});
+    ASSERT_TRUE(box.WaitFor({"volume"}, "0.400000"));
+    ASSERT_TRUE(box.Quit(QuitBy::Sigterm));
+    const auto stored = box.Setting("volume");
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->dword, 40u);
+
+    const std::string tone = MakeTone(box, "tone.wav", 441, 5);
+    const std::string captured = box.Dir().file("heard.raw");
+    box.CaptureAudioTo(captured);
+    ASSERT_TRUE(box.Start({QString::fromStdString(tone)}));
+    ASSERT_TRUE(box.WaitFor({"status"}, "Playing"));
+    EXPECT_EQ(box.Ctl({"volume"}), "0.400000");
+    QThread::msleep(1500);
+    ASSERT_TRUE(box.Quit(QuitBy::Sigterm));
+    const std::vector<float> heard = captured_audio::ReadFloats(captured);
+    const std::size_t first = captured_audio::FirstSound(heard);
+    ASSERT_LT(first + 44100, heard.size()) << "the tone is heard";
+    const std::string reference = box.Dir().file("reference.raw");
+    ASSERT_EQ(RunCommand("ffmpeg -v error -y -i " + tone + " -f f32le -ac 2 -ar 44100 " + reference), 0);
+    const std::vector<float> expected = captured_audio::ReadFloats(reference);
+    const auto peak = [](const std::vector<float> &samples, std::size_t from) {
+        float p = 0;
+        for (std::size_t i = from; i < from + 44100; ++i)
+            p = std::max(p, std::fabs(samples[i]));
+        return p;
+    };
+    EXPECT_NEAR(peak(heard, first) / peak(expected, 0), 0.4f, 0.01f) << "the file at 40 %";
+}
+
 } // namespace
