@@ -98,7 +98,7 @@ bool Engine::init(OutputKind kind, const char *deviceName, int freq)
         if (!openDevice())
             return fail(BASS_ERROR_DEVICE, false);
     } else if (kind == OutputKind::NoSound) {
-        m_clockBuffer.assign(static_cast<std::size_t>(freq / 100 + 1) * 2, 0.0f);
+        m_clockBuffer.assign(static_cast<std::size_t>(freq * kClockPeriodMs / 1000 + 1) * 2, 0.0f);
     }
     m_updateThread = std::thread([this] { updateLoop(); });
     if (kind == OutputKind::Device) {
@@ -816,7 +816,8 @@ void Engine::clockLoop()
 {
     // "No sound": the mixer runs at real time on this thread so that channels advance and end.
     pthread_setname_np(pthread_self(), "mv-clock");
-    const std::size_t block = static_cast<std::size_t>(m_outputRate / 100);
+    // A period like the SDL device's: the clock wakes some 25 times a second while something plays.
+    const std::size_t block = static_cast<std::size_t>(m_outputRate * kClockPeriodMs / 1000);
     auto next = std::chrono::steady_clock::now();
     while (!m_clockStop.load()) {
         {
@@ -827,7 +828,7 @@ void Engine::clockLoop()
                 continue;
             }
         }
-        next += std::chrono::milliseconds(10);
+        next += std::chrono::milliseconds(kClockPeriodMs);
         std::this_thread::sleep_until(next);
         const auto now = std::chrono::steady_clock::now();
         if (now - next > std::chrono::milliseconds(200))

@@ -44,6 +44,7 @@ class Engine {
 public:
     static constexpr std::size_t kMaxChannels = 256;
     static constexpr std::size_t kMaxEffects = 4096;
+    static constexpr int kClockPeriodMs = 40; // the no-sound clock's mixing period
 
     Engine();
     ~Engine();
