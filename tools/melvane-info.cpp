@@ -3,8 +3,9 @@
 // loops flag. With --orders the 256 order start times of a module follow (zeros for other types).
 // With --set KEY=TEXT (ARTIST, TITLE, ALBUM, GENRE, YEAR, COMMENT; repeatable) the tags of each file are
 // written first through the player's own tag writers, the fields not named keeping their texts.
-// Windows Media files are read and written through the decoder plug-in mv_asfin.so, looked for beside
-// this tool and then on the library search path (LD_LIBRARY_PATH); without it they are not identified.
+// Windows Media files are read and written through the decoder plug-in mv_asfin.so, looked for where an
+// installation puts it (../lib/melvane from this tool), beside this tool and on the library search path
+// (LD_LIBRARY_PATH); without it they are not identified.
 // Exits with 1 when a file is not identified (its line is still printed) or its tags could not be
 // written, 2 on wrong usage.
 
@@ -104,7 +105,9 @@ int main(int argc, char **argv)
         return 2;
     }
     CWmaBinding wma;
-    wma.Load(ToolFolder());
+    const std::string folder = ToolFolder();
+    if (folder.empty() || !wma.Load(folder + "/../lib/melvane"))
+        wma.Load(folder);
     IWmaInfoReader *wmaReader = wma.IsLoaded() ? &wma : nullptr;
     int status = 0;
     for (const std::string &file : files) {
