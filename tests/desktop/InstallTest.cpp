@@ -1,5 +1,6 @@
 // `cmake --install` into a temporary prefix puts the program's desktop files where desktops look,
-// judged by desktop-file-validate, update-mime-database and xdg-mime (through GIO's MIME database).
+// judged by desktop-file-validate, appstreamcli, man, update-mime-database and xdg-mime (through GIO's
+// MIME database).
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -40,6 +41,11 @@ TEST(InstallTest, DesktopFindsEntryIconsAndPlaylistType)
     ASSERT_TRUE(fs::exists(desktop));
     EXPECT_EQ(RunCommand("desktop-file-validate '" + desktop + "'"), 0);
     EXPECT_TRUE(fs::exists(share + "/icons/hicolor/scalable/apps/melvane.svg"));
+    EXPECT_TRUE(fs::exists(share + "/icons/hicolor/symbolic/apps/melvane-symbolic.svg"));
+    if (RunCommand("command -v appstreamcli > /dev/null") == 0)
+        EXPECT_EQ(RunCommand("appstreamcli validate --no-net '" + share + "/metainfo/org.example.melvane.metainfo.xml'"), 0);
+    for (const char *page : {"melvane", "melvane-info", "melvane-cd"})
+        EXPECT_EQ(RunCommand("man -l '" + share + "/man/man1/" + page + ".1.gz' > /dev/null"), 0) << page;
     if (RunCommand("command -v rsvg-convert > /dev/null") == 0) {
         for (int size : {16, 32, 48, 128}) {
             const std::string folder = std::to_string(size) + "x" + std::to_string(size);
