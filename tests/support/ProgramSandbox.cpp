@@ -12,10 +12,6 @@
 #include <filesystem>
 #include <sstream>
 
-#ifndef MELVANE_PROGRAM
-#error "MELVANE_PROGRAM must name the built melvane binary"
-#endif
-
 ProgramSandbox::ProgramSandbox(Display display)
 {
     namespace fs = std::filesystem;
@@ -76,6 +72,11 @@ bool ProgramSandbox::StartX()
     return true;
 }
 
+void ProgramSandbox::UseProgram(const std::string &program)
+{
+    m_program = QString::fromStdString(program);
+}
+
 void ProgramSandbox::CaptureAudioTo(const std::string &file)
 {
     m_env.insert("SDL_AUDIODRIVER", "disk");
@@ -87,7 +88,7 @@ bool ProgramSandbox::Start(const QStringList &arguments, const std::string &fold
     m_first.setProcessEnvironment(m_env);
     m_first.setWorkingDirectory(QString::fromStdString(folder.empty() ? Home() : folder));
     m_first.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_first.start(QString::fromUtf8(MELVANE_PROGRAM), arguments);
+    m_first.start(m_program, arguments);
     return m_first.waitForStarted(5000);
 }
 
@@ -96,7 +97,7 @@ int ProgramSandbox::StartSecond(const QStringList &arguments, const std::string 
     QProcess second;
     second.setProcessEnvironment(m_env);
     second.setWorkingDirectory(QString::fromStdString(folder.empty() ? Home() : folder));
-    second.start(QString::fromUtf8(MELVANE_PROGRAM), arguments);
+    second.start(m_program, arguments);
     if (!second.waitForStarted(5000))
         return -1;
     if (!second.waitForFinished(timeoutMs)) {

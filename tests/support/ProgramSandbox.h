@@ -43,6 +43,10 @@ public:
     // The private X server's display name (":N"); empty when offscreen.
     const QString &DisplayName() const { return m_displayName; }
 
+    // Starts `program` instead of the built melvane (an installed copy, say).
+    void UseProgram(const std::string &program);
+    const QString &ProgramPath() const { return m_program; }
+
     // SDL's disk driver writes what is played, raw 32-bit float or 16-bit samples, into `file`.
     void CaptureAudioTo(const std::string &file);
 
@@ -75,6 +79,7 @@ private:
     QProcessEnvironment m_env;
     QProcess m_first;
     QProcess m_x;
+    QString m_program = QString::fromUtf8(MELVANE_PROGRAM);
     QString m_displayName;
     bool m_bReady = false;
 };
