@@ -1,5 +1,6 @@
 #include "ui/CLevelMeter.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -26,8 +27,23 @@ void CLevelMeter::SetColours(std::uint32_t meter1, std::uint32_t meter2)
 
 void CLevelMeter::SetLevel(std::uint32_t level)
 {
-    if (m_bars.SetLevel(level, m_bEnabled))
+    const int left = m_bars.LeftShown(), right = m_bars.RightShown();
+    const int barWidth = m_bars.BarWidth();
+    if (!m_bars.SetLevel(level, m_bEnabled))
+        return;
+    if (barWidth != std::clamp(width() - 7, 0, CMeterBars::kMaxBarWidth)) {
         Render();
+        return;
+    }
+    // Only the segments that changed are drawn again: the meter moves on every tick while music plays.
+    m_bars.Render(m_image.bits(), static_cast<int>(m_image.bytesPerLine()));
+    ++m_nRenders;
+    const auto [leftFrom, leftTo] = m_bars.ChangedColumns(left, m_bars.LeftShown());
+    const auto [rightFrom, rightTo] = m_bars.ChangedColumns(right, m_bars.RightShown());
+    if (leftTo > leftFrom)
+        update(leftFrom, 4, leftTo - leftFrom, 14);
+    if (rightTo > rightFrom)
+        update(rightFrom, 22, rightTo - rightFrom, 14);
 }
 
 void CLevelMeter::EndHoverIfLeft()
@@ -47,10 +63,11 @@ void CLevelMeter::Render()
     update();
 }
 
-void CLevelMeter::paintEvent(QPaintEvent *)
+void CLevelMeter::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    painter.drawImage(QPoint(0, 0), m_image, QRect(QPoint(0, 0), size()));
+    const QRect dirty = event->rect() & QRect(QPoint(0, 0), m_image.size());
+    painter.drawImage(dirty.topLeft(), m_image, dirty);
     // Below a 40-pixel image, and right of 2048 pixels, the meter is black.
     if (height() > m_image.height())
         painter.fillRect(0, m_image.height(), width(), height() - m_image.height(), Qt::black);

@@ -82,6 +82,24 @@ void CMeterBars::RenderBar(std::uint8_t *bits, int bytesPerLine, int firstLine, 
     }
 }
 
+std::pair<int, int> CMeterBars::ChangedColumns(int a, int b) const
+{
+    const int low = std::min(a, b), high = std::max(a, b);
+    int first = -1, last = -1;
+    // A segment is lit while the bar reaches its colour index (see RenderBar).
+    for (int j = 0; j < m_nBarWidth / 4; ++j) {
+        const int index = 2 * (j * 508 / m_nBarWidth) + 2;
+        if (low < index && index <= high) {
+            if (first < 0)
+                first = j;
+            last = j;
+        }
+    }
+    if (first < 0)
+        return {0, 0};
+    return {4 + 4 * first, 4 + 4 * last + 4};
+}
+
 void CMeterBars::Render(std::uint8_t *bits, int bytesPerLine) const
 {
     RenderBar(bits, bytesPerLine, 4, m_nLeftShown);

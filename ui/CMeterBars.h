@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 
 class CMeterBars {
 public:
@@ -28,6 +29,10 @@ public:
     bool SetLevel(std::uint32_t level, bool enabled);
     int LeftShown() const { return m_nLeftShown; }
     int RightShown() const { return m_nRightShown; }
+
+    // The image columns [first, second) whose pixels differ between a bar shown at `a` and one shown
+    // at `b` (an empty range when none do): what must be drawn again after a step.
+    std::pair<int, int> ChangedColumns(int a, int b) const;
 
     // Writes both bars into `bits` (kImageWidth bytes per line, kImageHeight lines).
     void Render(std::uint8_t *bits, int bytesPerLine) const;

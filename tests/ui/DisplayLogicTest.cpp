@@ -137,6 +137,43 @@ TEST(MeterBars, RiseAndFallRules)
     }
 }
 
+// The columns reported as changed between two levels are exactly those whose pixels differ.
+TEST(MeterBars, ChangedColumnsAreTheDifferingPixels)
+{
+    CMeterBars bars;
+    bars.SetClientWidth(110);
+    const auto render = [&](int left) {
+        CMeterBars at = bars;
+        while (at.LeftShown() != left && at.SetLevel(static_cast<std::uint32_t>(left / 2), true)) {
+        }
+        std::vector<std::uint8_t> image(CMeterBars::kImageWidth * CMeterBars::kImageHeight, 0);
+        at.Render(image.data(), CMeterBars::kImageWidth);
+        return std::make_pair(at.LeftShown(), image);
+    };
+    const std::pair<int, int> levels[] = {{0, 100}, {100, 0}, {40, 42}, {50, 50}, {0, 254}, {90, 91}};
+    for (const auto &[from, to] : levels) {
+        SCOPED_TRACE(std::to_string(from) + " to " + std::to_string(to));
+        const auto [a, imageA] = render(from);
+        const auto [b, imageB] = render(to);
+        int first = -1, last = -1;
+        for (int x = 0; x < CMeterBars::kImageWidth; ++x)
+            for (int line = 0; line < CMeterBars::kImageHeight; ++line)
+                if (imageA[static_cast<std::size_t>(line) * CMeterBars::kImageWidth + x] !=
+                    imageB[static_cast<std::size_t>(line) * CMeterBars::kImageWidth + x]) {
+                    first = first < 0 ? x : first;
+                    last = x;
+                }
+        const auto [from_x, to_x] = bars.ChangedColumns(a, b);
+        if (first < 0) {
+            EXPECT_EQ(from_x, to_x);
+        } else {
+            EXPECT_LE(from_x, first);
+            EXPECT_GT(to_x, last);
+            EXPECT_LE(to_x - from_x, last - first + 4) << "no more than the changed segments";
+        }
+    }
+}
+
 TEST(MeterBars, RenderedPixels)
 {
     CMeterBars bars;
