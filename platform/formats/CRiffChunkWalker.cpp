@@ -19,7 +19,10 @@ std::uint16_t Le16(const std::uint8_t *p)
 
 std::uint64_t CRiffChunkWalker::Layout::DataInFile(std::uint64_t fileSize) const
 {
-    return fileSize > dataAt ? std::min<std::uint64_t>(dataSize, fileSize - dataAt) : 0;
+    if (fileSize <= dataAt)
+        return 0;
+    // A size of 0 is a header never finalised: the samples run to the end of the file.
+    return dataSize == 0 ? fileSize - dataAt : std::min<std::uint64_t>(dataSize, fileSize - dataAt);
 }
 
 bool CRiffChunkWalker::IsRiffWave(const std::uint8_t *head, std::size_t size)

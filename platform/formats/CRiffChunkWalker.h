@@ -4,8 +4,9 @@
 // size (14 bytes, the oldest wave format, up to kMaxFormatChunk); the first format, fact and data
 // chunks count; chunks are word-aligned. The data chunk may claim more bytes than the file holds: such
 // a file was cut short (or written by a streaming recorder) and its samples are the ones up to the end
-// of the file. The walk reads eight bytes per chunk and stops after kMaxChunks chunks, so a hostile
-// header cannot make it read much.
+// of the file. One that claims none was never finalised (a recording cut off before its header was
+// written again): its samples, too, run to the end of the file. The walk reads eight bytes per chunk
+// and stops after kMaxChunks chunks, so a hostile header cannot make it read much.
 
 #include "platform/formats/CByteReader.h"
 
@@ -35,7 +36,8 @@ public:
         std::uint64_t dataAt = 0; // where the sample data starts
         std::uint32_t dataSize = 0; // as declared
         std::optional<std::uint32_t> factFrames; // sample frames a fact chunk declares
-        // The sample bytes the file holds: the declared size, cut at the end of the file.
+        // The sample bytes the file holds: the declared size (all to the end when it is 0), cut at the
+        // end of the file.
         std::uint64_t DataInFile(std::uint64_t fileSize) const;
     };
 

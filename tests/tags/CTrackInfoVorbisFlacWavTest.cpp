@@ -180,7 +180,9 @@ TEST(CTrackInfoWav, BrokenHeadersBecomeUnknown)
         // A sound header with little audio is a WAV however short, as the audio library plays it.
         {"tiny", WavBytes(16, 2, 44100, 176400, 80, 80).substr(0, 126), kTypeWav, 1},
         {"header only", WavBytes(16, 2, 44100, 176400, 80, 80).substr(0, 44), kTypeUnknown, 0},
-        {"nodata", WavBytes(16, 2, 44100, 176400, 0, 400), kTypeUnknown, 0},
+        {"nodata", WavBytes(16, 2, 44100, 176400, 0, 0), kTypeUnknown, 0},
+        // A data size never finalised: the audio runs to the end of the file.
+        {"unfinished", WavBytes(16, 2, 44100, 176400, 0, 400), kTypeWav, 1},
         {"norate", WavBytes(16, 2, 44100, 0, 400, 400), kTypeUnknown, 0},
         {"three", WavBytes(16, 3, 44100, 264600, 529200, 529200), kTypeUnknown, 0},
         // A header that claims more data than the file holds is measured by the file.

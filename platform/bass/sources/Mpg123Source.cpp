@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace melvane::bass {
@@ -18,8 +19,12 @@ namespace {
 ssize_t ReaderRead(void *handle, void *buffer, size_t bytes)
 {
     auto *reader = static_cast<Mpg123Source::Reader *>(handle);
+    const std::int64_t left = std::max<std::int64_t>(reader->end - reader->position, 0);
+    bytes = static_cast<size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(bytes), left));
     for (;;) {
-        ssize_t n = ::read(reader->fd, buffer, bytes);
+        const ssize_t n = ::pread(reader->fd, buffer, bytes, reader->position);
+        if (n >= 0)
+            reader->position += n;
         if (n >= 0 || errno != EINTR)
             return n;
     }
@@ -28,23 +33,15 @@ ssize_t ReaderRead(void *handle, void *buffer, size_t bytes)
 off_t ReaderSeek(void *handle, off_t offset, int whence)
 {
     auto *reader = static_cast<Mpg123Source::Reader *>(handle);
-    if (whence == SEEK_SET)
-        offset += reader->base;
-    off_t result = ::lseek(reader->fd, offset, whence);
-    if (result < 0)
-        return result;
-    if (result < reader->base) {
-        // Never let the decoder wander into the skipped tag.
-        result = ::lseek(reader->fd, reader->base, SEEK_SET);
-        if (result < 0)
-            return result;
-    }
-    return result - reader->base;
+    const std::int64_t from = whence == SEEK_SET ? reader->base : whence == SEEK_END ? reader->end : reader->position;
+    // Never let the decoder wander into the skipped tag or before the audio.
+    reader->position = std::max<std::int64_t>(from + offset, reader->base);
+    return static_cast<off_t>(reader->position - reader->base);
 }
 
 } // namespace
 
-std::unique_ptr<Mpg123Source> Mpg123Source::Open(const char *path, int &error)
+std::unique_ptr<Mpg123Source> Mpg123Source::Open(const char *path, int &error, std::uint64_t from, std::uint64_t to)
 {
     CFileDescriptor fd(::open(path, O_RDONLY | O_CLOEXEC));
     struct stat st {};
@@ -52,7 +49,15 @@ std::unique_ptr<Mpg123Source> Mpg123Source::Open(const char *path, int &error)
         error = BASS_ERROR_FILEOPEN;
         return nullptr;
     }
-    const auto start = CMpegFrameSearch::FindFirstFrame(CByteReader::FromFd(fd.get(), static_cast<std::uint64_t>(st.st_size)));
+    const CByteReader file = CByteReader::FromFd(fd.get(), static_cast<std::uint64_t>(st.st_size));
+    to = std::min(to, file.Size());
+    from = std::min(from, to);
+    const CByteReader audio(
+        [&file, from](std::uint64_t offset, std::uint8_t *out, std::size_t size) {
+            return file.ReadAt(from + offset, out, size);
+        },
+        to - from);
+    const auto start = CMpegFrameSearch::FindFirstFrame(audio);
     if (!start) {
         error = BASS_ERROR_FILEFORM;
         return nullptr;
@@ -61,11 +66,9 @@ std::unique_ptr<Mpg123Source> Mpg123Source::Open(const char *path, int &error)
     std::unique_ptr<Mpg123Source> source(new Mpg123Source);
     source->m_fd = std::move(fd);
     source->m_reader.fd = source->m_fd.get();
-    source->m_reader.base = static_cast<std::int64_t>(start->offset);
-    if (::lseek(source->m_reader.fd, source->m_reader.base, SEEK_SET) < 0) {
-        error = BASS_ERROR_FILEOPEN;
-        return nullptr;
-    }
+    source->m_reader.base = static_cast<std::int64_t>(from + start->offset);
+    source->m_reader.end = static_cast<std::int64_t>(to);
+    source->m_reader.position = source->m_reader.base;
 
     int result = MPG123_OK;
     mpg123_handle *mh = mpg123_new(nullptr, &result);

@@ -4,7 +4,8 @@
 // The file is read through our own reader that starts at the first confirmed frame (see
 // platform/formats/CMpegFrameSearch), so garbage is refused before libmpg123 sees it. Gapless information (LAME/Xing
 // encoder delay and padding) is honoured, and the whole file is scanned once at open so that the
-// length is exact and seeks land on the requested sample.
+// length is exact and seeks land on the requested sample. The audio may also be a part of a file
+// (the data of a WAVE file holding MPEG audio).
 
 #include "platform/bass/AudioSource.h"
 #include "platform/io/CFileDescriptor.h"
@@ -17,8 +18,11 @@ namespace melvane::bass {
 
 class Mpg123Source final : public AudioSource {
 public:
-    // nullptr on failure, with `error` set to a BASS_ERROR_* code.
-    static std::unique_ptr<Mpg123Source> Open(const char *path, int &error);
+    static constexpr std::uint64_t kToTheEnd = ~std::uint64_t{0};
+    // The MPEG audio in bytes [from, to) of the file. nullptr on failure, with `error` set to a
+    // BASS_ERROR_* code.
+    static std::unique_ptr<Mpg123Source> Open(const char *path, int &error, std::uint64_t from = 0,
+                                              std::uint64_t to = kToTheEnd);
     ~Mpg123Source() override;
 
     int sampleRate() const override { return m_rate; }
@@ -27,10 +31,13 @@ public:
     bool seek(std::uint64_t frame) override;
     std::uint64_t lengthFrames() const override { return m_length; }
 
-    // Where libmpg123 reads: the file from the first frame on, offsets relative to that frame.
+    // Where libmpg123 reads: the file from the first frame to the end of the audio, offsets relative
+    // to that frame.
     struct Reader {
         int fd = -1;
         std::int64_t base = 0;
+        std::int64_t end = 0;
+        std::int64_t position = 0; // absolute
     };
 
 private:

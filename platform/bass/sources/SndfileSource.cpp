@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 namespace melvane::bass {
@@ -78,6 +79,55 @@ bool IsBlockCodec(int format)
     return sub == SF_FORMAT_IMA_ADPCM || sub == SF_FORMAT_MS_ADPCM || sub == SF_FORMAT_GSM610;
 }
 
+sf_count_t ViewLength(void *user)
+{
+    return static_cast<SndfileView *>(user)->size;
+}
+
+sf_count_t ViewSeek(sf_count_t offset, int whence, void *user)
+{
+    auto *view = static_cast<SndfileView *>(user);
+    const sf_count_t from = whence == SEEK_CUR ? view->position : whence == SEEK_END ? view->size : 0;
+    if (from + offset < 0)
+        return -1;
+    view->position = from + offset;
+    return view->position;
+}
+
+sf_count_t ViewRead(void *ptr, sf_count_t count, void *user)
+{
+    auto *view = static_cast<SndfileView *>(user);
+    auto *bytes = static_cast<std::uint8_t *>(ptr);
+    sf_count_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(view->fd, bytes + done, static_cast<std::size_t>(count - done), view->position + done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    for (sf_count_t i = 0; view->patchAt >= 0 && i < 4; ++i) {
+        const sf_count_t at = view->patchAt + i - view->position;
+        if (at >= 0 && at < done)
+            bytes[at] = view->patch[i];
+    }
+    view->position += done;
+    return done;
+}
+
+sf_count_t ViewWrite(const void *, sf_count_t, void *)
+{
+    return 0;
+}
+
+sf_count_t ViewTell(void *user)
+{
+    return static_cast<SndfileView *>(user)->position;
+}
+
+SF_VIRTUAL_IO kViewIo = {ViewLength, ViewSeek, ViewRead, ViewWrite, ViewTell};
+
 StereoDownmix::Speaker SpeakerOf(int position)
 {
     using S = StereoDownmix::Speaker;
@@ -130,19 +180,26 @@ std::unique_ptr<SndfileSource> SndfileSource::Open(const char *path, int &error)
         return nullptr;
     }
 
+    std::unique_ptr<SndfileSource> source(new SndfileSource);
+    source->m_view.fd = fd.get();
+    source->m_view.size = static_cast<std::int64_t>(st.st_size);
+    if (layout->dataSize == 0) {
+        const auto held = static_cast<std::uint32_t>(
+            std::min<std::uint64_t>(layout->DataInFile(static_cast<std::uint64_t>(st.st_size)), 0xFFFFFFFFu));
+        source->m_view.patchAt = static_cast<std::int64_t>(layout->dataAt) - 4;
+        for (int i = 0; i < 4; ++i)
+            source->m_view.patch[i] = static_cast<std::uint8_t>(held >> (8 * i));
+    }
+    source->m_fd = std::move(fd);
     SF_INFO info {};
-    CFileDescriptor spare(::dup(fd.get()));
-    SNDFILE *file = sf_open_fd(fd.get(), SFM_READ, &info, SF_TRUE);
+    SNDFILE *file = sf_open_virtual(&kViewIo, SFM_READ, &info, &source->m_view);
     if (!file) {
         // A sound layout with a sample format outside our list is unsupported content; one of the
         // formats we do decode that libsndfile still refuses is a broken file.
         error = KnownFormatTag(layout->format.tag) ? BASS_ERROR_FILEFORM : BASS_ERROR_FORMAT;
         return nullptr;
     }
-    fd.release(); // libsndfile closes it now.
-    std::unique_ptr<SndfileSource> source(new SndfileSource);
     source->m_file = file;
-    source->m_spareFd = std::move(spare);
 
     const int container = info.format & SF_FORMAT_TYPEMASK;
     if (container != SF_FORMAT_WAV && container != SF_FORMAT_WAVEX) {
@@ -220,18 +277,15 @@ std::size_t SndfileSource::decode(float *out, std::size_t frames)
 
 bool SndfileSource::reopen()
 {
-    if (!m_spareFd.valid() || ::lseek(m_spareFd.get(), 0, SEEK_SET) != 0)
-        return false;
-    CFileDescriptor fd(::dup(m_spareFd.get()));
-    if (!fd.valid())
-        return false;
+    // Both handles read through m_view: the old one carries on from where it was if this fails.
+    const std::int64_t resumeAt = m_view.position;
+    m_view.position = 0;
     SF_INFO info {};
-    SNDFILE *file = sf_open_fd(fd.get(), SFM_READ, &info, SF_TRUE);
-    if (!file)
-        return false;
-    fd.release();
-    if (info.channels != m_fileChannels) {
-        sf_close(file);
+    SNDFILE *file = sf_open_virtual(&kViewIo, SFM_READ, &info, &m_view);
+    if (!file || info.channels != m_fileChannels) {
+        if (file)
+            sf_close(file);
+        m_view.position = resumeAt;
         return false;
     }
     sf_close(m_file);

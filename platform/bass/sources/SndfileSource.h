@@ -3,7 +3,8 @@
 // A-law and GSM 6.10. More than two channels are folded to stereo (StereoDownmix), using the
 // speaker positions the file names or, without them, the usual WAVE channel order. For the block
 // codecs (ADPCM, GSM) the length is the fact chunk's sample count, so the padding of the last block
-// is not played.
+// is not played. A data size of 0 (a header never finalised, as a recorder or an extraction that was
+// cut off leaves it) is read as the size of the data the file holds.
 
 #include "platform/bass/AudioSource.h"
 #include "platform/bass/sources/StereoDownmix.h"
@@ -16,6 +17,15 @@
 struct sf_private_tag;
 
 namespace melvane::bass {
+
+// The file as libsndfile reads it, with the data size in the header replaced where it is 0.
+struct SndfileView {
+    int fd = -1;
+    std::int64_t size = 0;
+    std::int64_t position = 0;
+    std::int64_t patchAt = -1; // where the replaced data size starts; -1: nothing replaced
+    std::uint8_t patch[4] = {};
+};
 
 class SndfileSource final : public AudioSource {
 public:
@@ -41,7 +51,8 @@ private:
     bool reopen();
 
     sf_private_tag *m_file = nullptr;
-    CFileDescriptor m_spareFd; // a second descriptor of the file, for reopening
+    CFileDescriptor m_fd;
+    SndfileView m_view;
     int m_rate = 0;
     int m_fileChannels = 0;
     std::uint64_t m_length = 0;

@@ -159,6 +159,7 @@ TEST(RiffChunkWalker, WalksToTheFormatAndTheData)
          44 + 16 + 10 + 12, 400, 16, 100},
         {"oldest format chunk of 14 bytes", RiffWave(FormatChunk(14) + data), true, 42, 400, 0},
         {"data claiming more than the file", RiffWave(FormatChunk() + "data" + Le32(0xFFFFFFF0u) + std::string(300, '\1')), true, 44, 300},
+        {"data size never finalised", RiffWave(FormatChunk() + "data" + Le32(0) + std::string(300, '\1')), true, 44, 300},
         {"data before the format", RiffWave(data + FormatChunk()), false},
         {"no data", RiffWave(FormatChunk()), false},
         {"format chunk too small", RiffWave(FormatChunk(12) + data), false},

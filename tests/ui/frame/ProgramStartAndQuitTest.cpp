@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <functional>
 #include <vector>
 
@@ -183,6 +185,43 @@ TEST(ProgramStartAndQuit, OutputVolumeIsKeptForTheNextRun)
         return p;
     };
     EXPECT_NEAR(peak(heard, first) / peak(expected, 0), 0.4f, 0.01f) << "the file at 40 %";
+}
+
+// A WAVE file whose header was never finalised and one holding MP3 audio are heard as ffmpeg decodes
+// them, with their length shown.
+TEST(ProgramStartAndQuit, UnfinishedAndMp3WavesAreHeard)
+{
+    for (const bool mp3 : {false, true}) {
+        SCOPED_TRACE(mp3 ? "MP3 in WAVE" : "data size 0");
+        ProgramSandbox box;
+        ASSERT_TRUE(box.Ready());
+        const std::string tone = MakeTone(box, "tone.wav", 441, 3);
+        const std::string file = box.Dir().file("odd.wav");
+        if (mp3) {
+            ASSERT_EQ(RunCommand("ffmpeg -v error -y -i " + tone + " -c:a libmp3lame -b:a 128k -f wav " + file), 0);
+        } else {
+            std::ifstream in(tone, std::ios::binary);
+            std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            bytes.replace(bytes.find("data") + 4, 4, std::string(4, '\0'));
+            std::ofstream(file, std::ios::binary) << bytes;
+        }
+        const std::string captured = box.Dir().file("heard.raw");
+        box.CaptureAudioTo(captured);
+        ASSERT_TRUE(box.Start({QString::fromStdString(file)}));
+        ASSERT_TRUE(box.WaitFor({"status"}, "Playing"));
+        EXPECT_EQ(box.Ctl({"metadata", "mpris:length"}), "3000000");
+        QThread::msleep(2000);
+        ASSERT_TRUE(box.Quit(QuitBy::Sigterm));
+
+        const std::string reference = box.Dir().file("reference.raw");
+        ASSERT_EQ(RunCommand("ffmpeg -v error -y -i " + file + " -f f32le -ac 2 -ar 44100 " + reference), 0);
+        const std::vector<float> heard = captured_audio::ReadFloats(captured);
+        const std::vector<float> expected = captured_audio::ReadFloats(reference);
+        const std::size_t first = captured_audio::FirstSound(heard);
+        const std::size_t window = 4410 * 2;
+        ASSERT_LT(first + window, heard.size()) << "the output is not silence";
+        EXPECT_GT(captured_audio::BestMatch(heard, first, window, expected, 0, 44100 * 2).correlation, 0.99);
+    }
 }
 
 } // namespace

@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 
 namespace melvane::bass::test {
 namespace {
@@ -163,6 +165,51 @@ TEST_F(EndToEndTest, ModuleIsHeardExactlyAndFromTheChosenOrder)
         EXPECT_LE(dd.maxAbs, 1e-6) << "order " << order << " at sample " << dd.at;
     }
     BASS_MusicFree(music);
+}
+
+// A WAVE file whose header was never finalised (data size 0, as a cut-off recording or extraction
+// leaves it) plays the samples it holds; MPEG audio inside a WAVE file plays. ffmpeg judges both.
+TEST_F(EndToEndTest, UnfinishedAndMpegWavesPlayWhatTheyHold)
+{
+    const std::string tone = dir.file("tone.wav");
+    ASSERT_EQ(RunCommand("sox -n -r 44100 -c 2 -b 16 " + Quoted(tone) + " synth 1 sine 300-900 sine 500 gain -4"), 0);
+    const auto unfinished = [&](const std::string &name, bool riffSizeToo) {
+        std::ifstream in(tone, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        bytes.replace(bytes.find("data") + 4, 4, std::string(4, '\0'));
+        if (riffSizeToo)
+            bytes.replace(4, 4, std::string("\x24\0\0\0", 4));
+        const std::string path = dir.file(name);
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    };
+    const auto encoded = [&](const std::string &name, const std::string &codec) {
+        const std::string path = dir.file(name);
+        EXPECT_EQ(RunCommand("ffmpeg -v error -y -i " + Quoted(tone) + " -c:a " + codec + " -f wav " + Quoted(path)), 0);
+        return path;
+    };
+    struct Case {
+        std::string path;
+        double tolerance; // decoders of the same MPEG data differ by rounding
+    };
+    for (const Case &c : {Case{unfinished("nosize.wav", false), 0}, Case{unfinished("cutoff.wav", true), 0},
+                          Case{encoded("layer3.wav", "libmp3lame -b:a 128k"), 1e-4},
+                          Case{encoded("layer2.wav", "mp2 -b:a 192k"), 1e-4}}) {
+        SCOPED_TRACE(c.path);
+        const std::string raw = c.path + ".raw";
+        ASSERT_EQ(RunCommand("ffmpeg -v error -y -i " + Quoted(c.path) + " -f f32le " + Quoted(raw)), 0);
+        const std::vector<float> expected = ReadFloatRaw(raw);
+        ASSERT_GT(expected.size(), 2u * 40000);
+        const HSTREAM stream = BASS_StreamCreateFile(FALSE, c.path.c_str(), 0, 0, BASS_SAMPLE_FLOAT);
+        ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+        ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
+        const std::vector<float> heard = Render(expected.size() / 2 + 4410);
+        const Difference d = MaxDifference(heard, expected);
+        EXPECT_LE(d.maxAbs, c.tolerance) << "at sample " << d.at;
+        EXPECT_GT(Rms(heard, expected.size() - 8820, expected.size()), 0.1) << "heard to the end";
+        EXPECT_EQ(BASS_ChannelIsActive(stream), DWORD{BASS_ACTIVE_STOPPED}) << "and no further";
+        BASS_StreamFree(stream);
+    }
 }
 
 } // namespace
