@@ -8,6 +8,7 @@
 #include "desktop/CStartupProbe.h"
 #include "engine/CPlayerCore.h"
 #include "playlist/CPlayerDoc.h"
+#include "platform/io/CProgramFolder.h"
 #include "platform/ipc/CRuntimeDir.h"
 #include "platform/registry/CRegistry.h"
 
@@ -27,8 +28,7 @@ CApplication::CApplication(int &argc, char **argv) : m_argc(argc), m_argv(argv)
     std::error_code error;
     const std::filesystem::path folder = std::filesystem::current_path(error);
     m_commandLines = CCommandLine::Lines(arguments, error ? std::string("/") : folder.string());
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    m_programFolder = error ? std::string(".") : self.parent_path().string();
+    m_programFolder = CProgramFolder::Path();
 }
 
 CApplication::~CApplication()

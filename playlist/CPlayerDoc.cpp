@@ -1,6 +1,7 @@
 #include "playlist/CPlayerDoc.h"
 
 #include "core/CMessageBox.h"
+#include "platform/io/CProgramFolder.h"
 #include "playlist/CPlaylistFile.h"
 #include "playlist/CTextCompare.h"
 #include "playlist/ICdTrackPlayer.h"
@@ -566,13 +567,6 @@ std::string WithSlash(std::string folder)
     return folder;
 }
 
-std::string ExecutableFolder()
-{
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string("./") : WithSlash(exe.parent_path().string());
-}
-
 std::string AbsolutePath(const std::string &path)
 {
     std::error_code ec;
@@ -598,7 +592,7 @@ const std::string &CPlayerDoc::DataFolder()
         if (!folder.empty())
             std::filesystem::create_directories(folder, ec);
         if (folder.empty() || !std::filesystem::is_directory(folder, ec))
-            folder = ExecutableFolder();
+            folder = WithSlash(CProgramFolder::Path());
         m_strDataFolder = folder;
     }
     return m_strDataFolder;

@@ -1,5 +1,6 @@
 #include "playlist/CPlayerSettings.h"
 
+#include "platform/io/CProgramFolder.h"
 #include "platform/registry/CRegistry.h"
 #include "platform/registry/CRegistryKey.h"
 
@@ -9,7 +10,6 @@
 #include <fstream>
 #include <optional>
 #include <type_traits>
-#include <unistd.h>
 
 namespace {
 
@@ -403,16 +403,7 @@ std::string CPlayerSettings::SettingsFilePath(const CRegistry &registry)
 
 std::string CPlayerSettings::ProgramFolderMusicDir()
 {
-    std::string exe(4096, '\0');
-    const ssize_t length = ::readlink("/proc/self/exe", exe.data(), exe.size());
-    std::string folder = ".";
-    if (length > 0 && static_cast<std::size_t>(length) < exe.size()) {
-        exe.resize(static_cast<std::size_t>(length));
-        const std::size_t slash = exe.rfind('/');
-        if (slash != std::string::npos)
-            folder = exe.substr(0, slash);
-    }
-    return folder + "/My Music";
+    return CProgramFolder::Path() + "/My Music";
 }
 
 std::string CPlayerSettings::ReadFreedbEmail(const CRegistry &registry)

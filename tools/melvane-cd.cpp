@@ -7,12 +7,12 @@
 #include "cd/CCdDiscs.h"
 #include "cd/CCdReader.h"
 #include "cd/CCdioDevice.h"
+#include "platform/io/CProgramFolder.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -26,13 +26,6 @@ static std::string FolderFromEnv(const char *variable, const char *fallback)
     else if (const char *home = std::getenv("HOME"))
         base = std::string(home) + fallback;
     return base + "/melvane/";
-}
-
-static std::string ProgramFolder()
-{
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string("./") : exe.parent_path().string() + "/";
 }
 
 static int Usage()
@@ -131,7 +124,7 @@ int main(int argc, char **argv)
     std::printf("AA address %u\n", toc.GetEntryAddress(toc.GetTrackCount()));
     std::printf("Disc id %08x\n", toc.ComputeDiscId());
 
-    CCdDiscs discs(drives, {ProgramFolder(), FolderFromEnv("XDG_DATA_HOME", "/.local/share"),
+    CCdDiscs discs(drives, {CProgramFolder::Path() + "/", FolderFromEnv("XDG_DATA_HOME", "/.local/share"),
                             FolderFromEnv("XDG_CONFIG_HOME", "/.config")});
     CDiscRecord record = discs.Record(drives.IndexOf(letter));
     discs.ReadDisc(record);

@@ -12,13 +12,13 @@
 #include "core/CPlaylistEntry.h"
 #include "engine/CDeferredTagWriter.h"
 #include "engine/CWmaBinding.h"
+#include "platform/io/CProgramFolder.h"
 #include "tags/CTagFieldsReader.h"
 #include "tags/CTextCodec.h"
 #include "tags/CTrackInfo.h"
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -71,13 +71,6 @@ CTagFields WmaFields(CWmaBinding &wma, const std::string &path)
     return out;
 }
 
-std::string ToolFolder()
-{
-    std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : self.parent_path().string();
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -105,8 +98,8 @@ int main(int argc, char **argv)
         return 2;
     }
     CWmaBinding wma;
-    const std::string folder = ToolFolder();
-    if (folder.empty() || !wma.Load(folder + "/../lib/melvane"))
+    const std::string folder = CProgramFolder::Path();
+    if (!wma.Load(folder + "/../lib/melvane"))
         wma.Load(folder);
     IWmaInfoReader *wmaReader = wma.IsLoaded() ? &wma : nullptr;
     int status = 0;

@@ -1,7 +1,7 @@
 // scripts/package builds the Debian package, lintian finds no errors in it, and the program unpacked
 // from it into a throw-away root (dpkg -x) runs from there as a new user meets it: it plays a file
-// (what SDL's disk driver captured is the file), reads a Windows Media file through its plug-in and
-// opens the visual plug-ins of its own visuals/ folder.
+// (what SDL's disk driver captured is the file), reads a Windows Media file through its plug-in (as
+// does its melvane-info) and opens the visual plug-ins of its own visuals/ folder.
 #include "tests/support/AsfFixtures.h"
 #include "tests/support/CapturedAudio.h"
 #include "tests/support/ProgramSandbox.h"
@@ -38,7 +38,7 @@ TEST(PackageTest, TheUnpackedPackagePlaysAndFindsItsPlugins)
 #ifndef MELVANE_INSTALL_RULES
     GTEST_SKIP() << "cmake/Install.cmake is not part of this build";
 #else
-    for (const char *tool : {"dpkg-deb", "lintian", "cpack"})
+    for (const char *tool : {"dpkg-deb", "lintian", "cpack", "appstreamcli"})
         if (!Have(tool))
             GTEST_SKIP() << tool << " is missing";
     TempDir dir;
@@ -59,19 +59,19 @@ TEST(PackageTest, TheUnpackedPackagePlaysAndFindsItsPlugins)
     const std::string root = dir.file("root");
     ASSERT_EQ(RunCommand("dpkg -x '" + deb + "' '" + root + "'"), 0);
     EXPECT_EQ(RunAndShow("desktop-file-validate '" + root + "/usr/share/applications/melvane.desktop'", log), 0);
-    if (Have("appstreamcli"))
-        EXPECT_EQ(RunAndShow("appstreamcli validate --no-net '" + root +
-                                 "/usr/share/metainfo/org.example.melvane.metainfo.xml'",
-                             log),
-                  0);
+    const std::string metainfo = root + "/usr/share/metainfo/org.example.melvane.metainfo.xml";
+    EXPECT_EQ(RunAndShow("appstreamcli validate --no-net '" + metainfo + "'", log), 0);
+
+    const std::string wma = dir.file("beeps.wma");
+    ASSERT_TRUE(asf_fixture::Make(wma, {}));
+    const std::string line = CommandOutput("'" + root + "/usr/bin/melvane-info' '" + wma + "'");
+    EXPECT_EQ(line.substr(0, wma.size() + 4), wma + "\t10\t") << "melvane-info reads WMA through the package's plug-in";
 
     ProgramSandbox box(ProgramSandbox::Display::X11);
     ASSERT_TRUE(box.Ready());
     box.UseProgram(root + "/usr/bin/melvane");
     const std::string tone = box.Dir().file("tone.wav");
     ASSERT_EQ(RunCommand("sox -n -r 44100 -c 2 " + tone + " synth 20 sine 441 2>/dev/null"), 0);
-    const std::string wma = box.Dir().file("beeps.wma");
-    ASSERT_TRUE(asf_fixture::Make(wma, {}));
     // The three visual plug-ins were open at the last exit, so they open again at the start.
     fs::create_directories(box.ConfigFolder());
     std::ofstream(box.ConfigFolder() + "/HKEY_CURRENT_USER.hive")
