@@ -83,7 +83,7 @@ void CPlayerCore::SelectRow(int row)
 void CPlayerCore::ApplyStartRequest(const CStartRequest &request)
 {
     m_gapless.Refresh();
-    if (!m_services.programFolder.empty() && m_decoder.LoadWmaPlugin(m_services.programFolder)) {
+    if (!m_services.programFolder.empty() && m_decoder.OfferWmaPlugin(m_services.programFolder)) {
         m_bWmaAvailable = true;
         if (m_services.identifier)
             m_services.identifier->SetWmaBinding(&m_decoder.WmaBinding());

@@ -45,6 +45,8 @@ public:
     // Loads mv_asfin.so (program folder first, then the search path). False when it is missing or
     // incomplete; Windows Media files are then not identified.
     bool LoadWmaPlugin(const std::string &programFolder);
+    // The plug-in is loaded the first time a Windows Media file needs it; true when it is there.
+    bool OfferWmaPlugin(const std::string &programFolder) { return m_wma.LoadOnDemand(programFolder); }
     void FreeWmaPlugin();
     CWmaBinding &WmaBinding() { return m_wma; }
 

@@ -1,6 +1,7 @@
 #include "engine/CWmaBinding.h"
 
 #include <cstring>
+#include <filesystem>
 #include <mutex>
 #include <utility>
 
@@ -40,8 +41,38 @@ bool CWmaBinding::Load(const std::string &programFolder)
     return true;
 }
 
+bool CWmaBinding::LoadOnDemand(const std::string &programFolder)
+{
+    Free();
+    std::string path = programFolder;
+    if (!path.empty() && path.back() != '/')
+        path += '/';
+    path += MV_ASFIN_LIBRARY_NAME;
+    std::error_code error;
+    if (programFolder.empty() || !std::filesystem::is_regular_file(path, error))
+        return false;
+    std::lock_guard lock(m_loadMutex);
+    m_strPendingFolder = programFolder;
+    return true;
+}
+
+bool CWmaBinding::EnsureLoaded()
+{
+    std::lock_guard lock(m_loadMutex);
+    if (m_library.IsLoaded())
+        return true;
+    if (m_strPendingFolder.empty())
+        return false;
+    const std::string folder = std::exchange(m_strPendingFolder, std::string());
+    return Load(folder);
+}
+
 void CWmaBinding::Free()
 {
+    {
+        std::lock_guard lock(m_loadMutex);
+        m_strPendingFolder.clear();
+    }
     if (!m_library.IsLoaded())
         return;
     // WMAFree closes a file that is still open (writing its pending tags).
@@ -52,7 +83,7 @@ void CWmaBinding::Free()
 
 bool CWmaBinding::Open(const std::string &path, int startSeconds)
 {
-    if (!m_library.IsLoaded())
+    if (!EnsureLoaded())
         return false;
     if (m_bOpen)
         Close();
@@ -101,10 +132,10 @@ bool CWmaBinding::ReadInfo(const std::string &path, WmaInfo &info)
 {
     // The plug-in has one information context: readers on several threads take turns.
     std::lock_guard lock(m_readInfoMutex);
-    return m_library.IsLoaded() && m_pReadInfo(path.c_str(), &info) != 0;
+    return EnsureLoaded() && m_pReadInfo(path.c_str(), &info) != 0;
 }
 
 bool CWmaBinding::WriteInfo(const std::string &path, WmaInfo &info)
 {
-    return m_library.IsLoaded() && m_pWriteInfo(path.c_str(), &info) != 0;
+    return EnsureLoaded() && m_pWriteInfo(path.c_str(), &info) != 0;
 }

@@ -26,9 +26,16 @@ public:
     // Loads "mv_asfin.so" from `programFolder` (when not empty), else through the library search
     // path, resolves every export and calls WMAInit. False, with nothing kept loaded, on any failure.
     bool Load(const std::string &programFolder);
+    // Makes the plug-in in `programFolder` available without loading it yet: it is loaded (as by
+    // Load) the first time a file is opened, described or written through it, so a session without
+    // Windows Media files never maps the plug-in and the decoding libraries behind it. True when
+    // the plug-in file is there.
+    bool LoadOnDemand(const std::string &programFolder);
     // Calls WMAFree and unloads the plug-in when it is loaded.
     void Free();
     bool IsLoaded() const { return m_library.IsLoaded(); }
+    // Loaded, or there to be loaded on demand.
+    bool IsAvailable() const { return m_library.IsLoaded() || !m_strPendingFolder.empty(); }
 
     // Opens `path` for playback at `startSeconds` (closing the previous file first); refuses a
     // protected file.
@@ -56,7 +63,12 @@ private:
     FillBufferProc m_pFillBuffer = nullptr;
     ReadInfoProc m_pReadInfo = nullptr;
     WriteInfoProc m_pWriteInfo = nullptr;
+    // Loads a plug-in made available on demand; false when it is not (or could not be) loaded.
+    bool EnsureLoaded();
+
     bool m_bOpen = false;
+    std::string m_strPendingFolder;
+    std::recursive_mutex m_loadMutex; // Load, called under it, frees under it too
     WmaInfo m_info{}; // filled by the plug-in; must live until WMAFree
     std::mutex m_readInfoMutex;
 };

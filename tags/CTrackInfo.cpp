@@ -43,6 +43,13 @@ bool HasBytesAt(const std::vector<std::uint8_t> &buffer, std::size_t size, std::
            std::memcmp(buffer.data() + offset, magic.data(), magic.size()) == 0;
 }
 
+// Every ASF file begins with its header object: only such a file is worth asking the plug-in about.
+bool IsAsf(const std::vector<std::uint8_t> &buffer, std::size_t size)
+{
+    static constexpr char kHeaderObject[] = "\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C";
+    return HasBytesAt(buffer, size, 0, std::string_view(kHeaderObject, 16));
+}
+
 std::uint32_t Clamp32(std::uint64_t value)
 {
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(value, std::numeric_limits<std::uint32_t>::max()));
@@ -238,7 +245,7 @@ std::int32_t CTrackInfo::DetectType(std::int32_t type)
             m_nType = kTypeIt;
         } else if (HasBytesAt(b, n, 0, "RIFF") && HasBytesAt(b, n, 8, "WAVE")) {
             m_nType = kTypeWav;
-        } else if (DetectOggVorbis() || DetectWma() || (CouldBeFlac() && DetectFlac()) || ScanMpeg()) {
+        } else if (DetectOggVorbis() || (IsAsf(b, n) && DetectWma()) || (CouldBeFlac() && DetectFlac()) || ScanMpeg()) {
             // the detector set the type and its fields
         }
     }

@@ -53,6 +53,26 @@ TEST(WmaBinding, LoadsOnlyACompletePluginThatInitialises)
     }
 }
 
+// Offered on demand, the plug-in is mapped only when a file is first described through it.
+TEST(WmaBinding, OnDemandLoadsAtTheFirstUse)
+{
+    CWmaBinding binding;
+    EXPECT_FALSE(binding.LoadOnDemand(kPluginRoot + "/nonexistent/"));
+    EXPECT_FALSE(binding.IsAvailable());
+    ASSERT_TRUE(binding.LoadOnDemand(kPluginRoot + "/initfails/"));
+    EXPECT_TRUE(binding.IsAvailable());
+    EXPECT_FALSE(binding.IsLoaded());
+    WmaInfo info{};
+    EXPECT_FALSE(binding.ReadInfo("/m/stereo.wma", info)) << "a plug-in that does not initialise";
+    EXPECT_FALSE(binding.IsAvailable()) << "and it is not tried again";
+
+    ASSERT_TRUE(binding.LoadOnDemand(kPluginRoot + "/complete/"));
+    EXPECT_FALSE(binding.IsLoaded());
+    EXPECT_TRUE(binding.ReadInfo("/m/stereo.wma", info));
+    EXPECT_TRUE(binding.IsLoaded());
+    binding.Free();
+}
+
 TEST(WmaBinding, SixteenBitAndFloatDelivery)
 {
     auto decoder = std::make_unique<CStreamDecoder>(nullptr, nullptr, &RecordStreamCreate);

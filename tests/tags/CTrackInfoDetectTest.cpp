@@ -173,6 +173,11 @@ void PutUtf16(std::uint16_t *target, const std::u16string &text)
         target[i] = static_cast<std::uint16_t>(text[i]);
 }
 
+std::string AsfHeaderObject()
+{
+    return std::string("\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16);
+}
+
 TEST(CTrackInfoDetect, WmaFieldsComeFromThePluginRecord)
 {
     TagFixtures fx;
@@ -192,7 +197,7 @@ TEST(CTrackInfoDetect, WmaFieldsComeFromThePluginRecord)
     for (auto &unit : wma.answer.genre)
         unit = u'g';
 
-    const std::string path = fx.Write("song.WMA", std::string(3000, '\x30'));
+    const std::string path = fx.Write("song.WMA", AsfHeaderObject() + std::string(3000 - 16, '\x30'));
     CTrackInfo info(path);
     EXPECT_EQ(info.Read(&wma), kTypeWma);
     EXPECT_EQ(wma.calls, 1);
@@ -211,7 +216,9 @@ TEST(CTrackInfoDetect, WmaFieldsComeFromThePluginRecord)
     EXPECT_EQ(info.GetSize(), 3000u); // the reader measures the file itself
 }
 
-TEST(CTrackInfoDetect, WmaPluginIsAskedOnlyAfterOggAndBeforeFlacAndMpeg)
+// The plug-in is asked only about a file that begins with an ASF header object, after the modules,
+// WAV and Ogg Vorbis checks and before FLAC and MPEG; a file it refuses is not taken for anything else.
+TEST(CTrackInfoDetect, WmaPluginIsAskedOnlyAboutAsfFiles)
 {
     TagFixtures fx;
     const std::string wav = fx.Tone("t.wav", "-r 22050 -c 1 -b 16", 1.0);
@@ -220,15 +227,16 @@ TEST(CTrackInfoDetect, WmaPluginIsAskedOnlyAfterOggAndBeforeFlacAndMpeg)
     const std::string flac = fx.Make("t.flac", "flac -s t.wav -o OUT");
     const std::string mp3 = fx.Make("t.mp3", "lame --quiet t.wav OUT");
     const std::string mod = fx.Write("t.mod", TagFixtures::ModBytes("x", "M.K.", 4));
+    const std::string asf = fx.Write("t.wma", AsfHeaderObject() + std::string(2000, '\0'));
     struct Case {
         std::string path;
         bool accept;
         std::int32_t type;
         int calls;
     } cases[] = {
-        {mod, true, kTypeMod4, 0},  {wav, true, kTypeWav, 0},    {ogg, true, kTypeOgg, 0},
-        {flac, true, kTypeWma, 1},  {mp3, true, kTypeWma, 1},    {flac, false, kTypeFlac, 1},
-        {mp3, false, kTypeMpeg, 1},
+        {mod, true, kTypeMod4, 0}, {wav, true, kTypeWav, 0},   {ogg, true, kTypeOgg, 0},
+        {flac, true, kTypeFlac, 0}, {mp3, true, kTypeMpeg, 0}, {asf, true, kTypeWma, 1},
+        {asf, false, kTypeUnknown, 1},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.path + (c.accept ? " accepted" : " refused"));

@@ -136,6 +136,10 @@ TEST(ProgramStartAndQuit, WithDefaultSettingsTheFileIsHeard)
     ASSERT_TRUE(box.Start({QString::fromStdString(tone)}));
     ASSERT_TRUE(box.WaitFor({"status"}, "Playing"));
     QThread::msleep(2500);
+    // The Windows Media plug-in (and the decoding libraries behind it) is loaded only for such files.
+    const std::string maps = ReadWholeFile("/proc/" + std::to_string(box.Program().processId()) + "/maps");
+    EXPECT_NE(maps.find("melvane"), std::string::npos);
+    EXPECT_EQ(maps.find("mv_asfin"), std::string::npos);
     ASSERT_TRUE(box.Quit(QuitBy::Sigterm));
 
     const std::string reference = box.Dir().file("reference.raw");

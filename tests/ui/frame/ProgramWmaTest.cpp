@@ -33,6 +33,8 @@ TEST(ProgramWma, PlaysNamesAndSeeksAWindowsMediaFile)
     QThread::msleep(2500);
     box.Ctl({"position", "6"});
     QThread::msleep(1500);
+    const std::string maps = ReadWholeFile("/proc/" + std::to_string(box.Program().processId()) + "/maps");
+    EXPECT_NE(maps.find("mv_asfin"), std::string::npos) << "loaded for the file that needs it";
     ASSERT_TRUE(box.Quit(ProgramSandbox::QuitBy::Sigterm));
 
     const std::string reference = box.Dir().file("reference.raw");
