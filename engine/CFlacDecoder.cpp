@@ -131,20 +131,21 @@ FLAC__StreamDecoderWriteStatus CFlacDecoder::WriteCallback(const FLAC__StreamDec
 {
     auto *self = static_cast<CFlacDecoder *>(client);
     const std::uint32_t channels = static_cast<std::uint32_t>(std::min<int>(self->m_nChannels, 2));
-    const std::uint32_t blocksize = frame->header.blocksize;
-    const std::uint32_t frames = channels ? std::min(blocksize, kBufferValues / channels) : 0;
     // A frame whose layout disagrees with the stream information cannot be interleaved safely.
-    if (frame->header.channels < channels) {
+    if (channels == 0 || frame->header.channels < channels) {
         self->m_bError = true;
         self->m_nFill = 0;
         return FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;
     }
-    FLAC__int32 *out = self->m_buffer;
+    // One decoding step may write more than one frame (libFLAC writes silence for a damaged or lost
+    // frame, then the next frame): each is added to what the step wrote.
+    FLAC__int32 *out = self->m_buffer + self->m_nFill;
+    const std::uint32_t room = (kBufferValues - self->m_nFill) / channels;
+    const std::uint32_t frames = std::min(frame->header.blocksize, room);
     for (std::uint32_t i = 0; i < frames; ++i)
         for (std::uint32_t c = 0; c < channels; ++c)
             *out++ = buffer[c][i];
-    self->m_nFill = frames * channels;
-    self->m_nPos = 0;
+    self->m_nFill = static_cast<std::uint32_t>(out - self->m_buffer);
     return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
 }
 

@@ -25,7 +25,7 @@ public:
     bool Open(const std::string &path, int startSeconds);
     void Close();
     // Fills `buffer` with up to `length` bytes; fewer at the end of the file or when the decoder fails.
-    // A damaged frame does not end delivery: it comes as silence, or is skipped, and the next follows.
+    // A damaged frame does not end delivery: it comes as silence and the next follows.
     std::uint32_t Read(void *buffer, std::uint32_t length, bool floatOutput);
 
     bool IsOpen() const { return m_bOpen; }
@@ -53,7 +53,7 @@ private:
     int m_nChannels = 0;       // channels the stream has (a file with more is refused)
     int m_nBits = 0;
     bool m_bError = false;     // the decoder failed (not a damaged frame): delivery ends
-    int m_nDamagedFrames = 0;  // damaged frames met since Open (each delivered as silence or skipped)
+    int m_nDamagedFrames = 0;  // damaged frames met since Open (each delivered as silence)
     std::string m_strPath;
 
     FLAC__int32 m_buffer[kBufferValues];
