@@ -92,6 +92,17 @@ bool CPlayOrder::SelectNextInPlaylist()
             }
         } else {
             sel = 0;
+            // Nothing selected: the order goes on from the row that plays (which, when the list changed
+            // under it, holds the next entry itself).
+            const int row = state.m_nPlaying;
+            if (playing && row >= 0) {
+                if (m_doc.random != 0)
+                    current = RandomRow(0);
+                else if (row < count && !CTextCompare::EqualNoCase(m_doc.EntryAt(row).m_strPath, m_transport.PlayingPath()))
+                    current = row;
+                else
+                    current = row + 1;
+            }
         }
         if (current >= count) {
             if (repeatList) {

@@ -12,6 +12,7 @@
 
 namespace {
 
+using engine_test::MakeFlac;
 using engine_test::MakeWav;
 
 TEST(PlayerCore, StartRequestsSelectResumeAndPlay)
@@ -155,3 +156,36 @@ TEST(PlayerCore, MediaServiceReadsAndChangesPlayback)
 }
 
 } // namespace
+
+// With no row selected, the end of a track goes on from the row that played, wherever the cursor is,
+// and so does a gapless change-over.
+TEST(PlayerCore, WithNothingSelectedTheOrderGoesOnFromThePlayingRow)
+{
+    TempDir dir;
+    struct Case {
+        int cursor; // where the cursor is left once the selection is cleared; -1: where it was
+        bool gaplessFlac;
+    };
+    for (const Case c : {Case{-1, false}, Case{3, false}, Case{0, true}}) {
+        SCOPED_TRACE(testing::Message() << "cursor " << c.cursor << (c.gaplessFlac ? ", gapless FLAC" : ""));
+        std::vector<std::string> files;
+        for (const char *name : {"a", "b", "c", "d"})
+            files.push_back(c.gaplessFlac ? MakeFlac(dir, name, 1.0) : MakeWav(dir, name, 0.3));
+        PlayerCoreRig rig;
+        rig.doc.gapless = c.gaplessFlac ? 1 : 0;
+        ASSERT_TRUE(rig.Start());
+        ASSERT_EQ(rig.Add(files), 4);
+        rig.core->PlayIndex(1);
+        std::vector<int> rows{rig.doc.State().m_nPlaying};
+        for (int i = 0; i < 200 && rig.Engine().IsPlaying(); ++i) {
+            for (int row = 0; row < 4; ++row)
+                rig.doc.UserSelected(row, false);
+            if (c.cursor >= 0)
+                rig.doc.UserFocused(c.cursor);
+            rig.Tick();
+            if (rig.doc.State().m_nPlaying != rows.back())
+                rows.push_back(rig.doc.State().m_nPlaying);
+        }
+        EXPECT_EQ(rows, (std::vector<int>{1, 2, 3, -1}));
+    }
+}
