@@ -153,8 +153,10 @@ void CPlayerCore::PlayIndex(int index)
 {
     if (index < 0 || index >= m_doc.EntryCount())
         return;
-    if (m_engine->IsPaused())
-        m_engine->StopPlayback(); // a paused entry would only resume
+    // A chosen row starts afresh: a paused entry would only resume, and what was set for the track
+    // that played (Stop at Track End) ends with it.
+    if (m_engine->IsPlaying())
+        m_engine->StopPlayback();
     SelectRow(index);
     m_engine->Play();
     emit playingRowChanged();

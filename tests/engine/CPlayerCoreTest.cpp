@@ -189,3 +189,29 @@ TEST(PlayerCore, WithNothingSelectedTheOrderGoesOnFromThePlayingRow)
         EXPECT_EQ(rows, (std::vector<int>{1, 2, 3, -1}));
     }
 }
+
+// Playing a chosen row (Jump to Track, a double-click, the tray's playlist items) stops what plays first,
+// so a Stop at Track End given for the old track does not stop the chosen one.
+TEST(PlayerCore, PlayingAChosenRowEndsAStopAtTrackEnd)
+{
+    TempDir dir;
+    std::vector<std::string> files;
+    for (const char *name : {"a", "b", "c", "d"})
+        files.push_back(MakeWav(dir, name, 0.3));
+    for (const bool paused : {false, true}) {
+        SCOPED_TRACE(paused ? "paused" : "playing");
+        PlayerCoreRig rig;
+        ASSERT_TRUE(rig.Start());
+        ASSERT_EQ(rig.Add(files), 4);
+        rig.core->PlayIndex(0);
+        rig.Ticks(3);
+        rig.core->PlayOrder().ToggleStopAfterEntry();
+        if (paused)
+            rig.Engine().TogglePause();
+        rig.core->PlayIndex(2);
+        EXPECT_FALSE(rig.core->PlayOrder().StopAfterEntry());
+        for (int i = 0; i < 100 && rig.doc.State().m_nPlaying == 2; ++i)
+            rig.Tick();
+        EXPECT_EQ(rig.doc.State().m_nPlaying, 3) << "the chosen track was followed by the next";
+    }
+}

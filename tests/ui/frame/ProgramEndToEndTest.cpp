@@ -150,4 +150,23 @@ TEST_F(ProgramTest, FilesTheAudioLibraryPlaysJoinThePlaylist)
     EXPECT_EQ(SavedPaths(), (std::vector<std::string>{tagged, tiny}));
 }
 
+// A file opened from outside while a track plays with Stop at Track End set plays afresh: the stop
+// was meant for the track that played, so the list goes on after the new file.
+TEST_F(ProgramTest, AFileOpenedWhilePlayingDropsAStopAtTrackEnd)
+{
+    const std::string shortFile = box.Dir().file("short.wav");
+    ASSERT_EQ(RunCommand("sox -n -r 44100 -c 2 " + shortFile + " synth 3 sine 660 2>/dev/null"), 0);
+    Start({QString::fromStdString(files[0])});
+    ASSERT_TRUE(WaitFor({"status"}, "Playing"));
+    ASSERT_TRUE(PostKey(0x7A)); // F11 stop at track end
+    QThread::msleep(1200);
+    ASSERT_EQ(StartAndWait({QString::fromStdString(shortFile)}), 0);
+    ASSERT_TRUE(WaitFor({"metadata", "xesam:url"}, "file://" + QString::fromStdString(shortFile)));
+    QThread::msleep(1200);
+    ASSERT_EQ(StartAndWait({"-add", QString::fromStdString(files[1])}), 0);
+    EXPECT_TRUE(WaitFor({"metadata", "xesam:url"}, Url(1), 8000)) << "the added file follows the opened one";
+    EXPECT_EQ(Ctl({"status"}), "Playing");
+    QuitAndWait();
+}
+
 } // namespace
