@@ -155,6 +155,9 @@ void CMainFrame::BuildMenus()
     AddCommand(view, fc::kTimerPlayback, QStringLiteral("&Timer Playback..."), QStringLiteral("Ctrl+B"));
     AddCommand(view, fc::kJumpToTrack, QStringLiteral("&Jump to Track..."), QStringLiteral("Ctrl+T"));
     view->addSeparator();
+    AddCommand(view, fc::kTrackElapsed, QStringLiteral("Track E&lapsed"), {}, true);
+    AddCommand(view, fc::kTrackRemaining, QStringLiteral("Track &Remaining"), {}, true);
+    view->addSeparator();
     AddCommand(view, fc::kShowHide, QString::fromLatin1(kHideText));
 
     m_visualsMenu = menuBar()->addMenu(QStringLiteral("V&isuals"));
@@ -347,6 +350,11 @@ void CMainFrame::UpdateCommandStates()
     }
     if (QAction *equalizer = Action(fc::kEqualizer))
         equalizer->setChecked(m_view->EqualizerVisible());
+    // The mode in force; while the position bar is dragged, the one it goes back to.
+    if (QAction *elapsed = Action(fc::kTrackElapsed))
+        elapsed->setChecked(m_doc.display != 1);
+    if (QAction *remaining = Action(fc::kTrackRemaining))
+        remaining->setChecked(m_doc.display == 1);
     if (QAction *showHide = Action(fc::kShowHide))
         showHide->setText(QString::fromLatin1(isVisible() && !isMinimized() ? kHideText : kShowText));
 }
@@ -403,6 +411,11 @@ bool CMainFrame::Execute(int id)
         break;
     }
     case fc::kEqualizer: m_view->ToggleEqualizer(); break;
+    case fc::kTrackElapsed:
+    case fc::kTrackRemaining:
+        m_view->SetCounterMode(id == fc::kTrackRemaining ? 1 : 0);
+        UpdateCommandStates();
+        break;
     case fc::kTimerPlayback: {
         IScreenSaver *saver = m_core.ScreenSaver();
         CTimerDlg timer(m_doc, saver && saver->IsDetectable(), this);

@@ -57,6 +57,8 @@ inline constexpr int kEqualizer = 32851;
 inline constexpr int kShowHide = 32853;
 inline constexpr int kTimerPlayback = 32881;
 inline constexpr int kJumpToTrack = 32895;
+inline constexpr int kTrackElapsed = 32794;
+inline constexpr int kTrackRemaining = 32795;
 inline constexpr int kNoVisuals = 32909;
 // Start or stop visual plug-in 0 to 31.
 inline constexpr int kFirstVisual = 36501;

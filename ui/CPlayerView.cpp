@@ -49,6 +49,7 @@ CPlayerView::CPlayerView(CPlayerCore &core, CMessageBox &messageBox, QWidget *pa
     connect(&m_doc, &CPlayerDoc::totalsChanged, this, [this] { UpdateStatusText(); });
     connect(&m_doc, &CPlayerDoc::captionChanged, this,
             [this] { emit titleChanged(QString::fromStdString(CTrayTipText::WindowTitle(ComposedTitle()))); });
+    connect(m_displays->counter, &CTimeCounter::modeToggled, this, [this](int mode) { m_doc.display = mode; });
     connect(&m_core, &CPlayerCore::playingRowChanged, this, [this] { m_displays->list->viewport()->update(); });
 }
 
@@ -121,6 +122,12 @@ void CPlayerView::ToggleEqualizer()
 bool CPlayerView::EqualizerVisible() const
 {
     return m_eqDlg->isVisible();
+}
+
+void CPlayerView::SetCounterMode(int mode)
+{
+    m_doc.display = mode == 1 ? 1 : 0;
+    m_displays->counter->SetMode(m_doc.display);
 }
 
 void CPlayerView::ShutDown()

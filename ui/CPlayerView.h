@@ -43,6 +43,9 @@ public:
     // Plays the playlist entry `index` (tray menu, list double-click, a file opened from outside).
     void PlayIndex(int index) { m_core.PlayIndex(index); }
 
+    // The counter's mode: 0 track elapsed, 1 track remaining; stored in the setting `display`.
+    void SetCounterMode(int mode);
+
     CPlayerCore &Core() { return m_core; }
     CEqualizerDlg &EqualizerDialog() { return *m_eqDlg; }
     // The Graphic Equalizer command: shows or hides the equalizer window.

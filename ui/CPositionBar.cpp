@@ -100,6 +100,8 @@ void CPositionBar::mousePressEvent(QMouseEvent *event)
     if (m_pCounter) {
         m_nModeBeforeDrag = m_pCounter->GetMode();
         m_pCounter->SetMode(CCounterState::kTarget);
+        m_pCounter->SetFrozen(true); // the ticks' elapsed time must not replace the target
+
     }
     emit dragStarted();
     DragTo(static_cast<int>(event->position().x()));
@@ -116,8 +118,10 @@ void CPositionBar::mouseReleaseEvent(QMouseEvent *event)
     if (!m_bDragging || event->button() != Qt::LeftButton)
         return;
     m_bDragging = false;
-    if (m_pCounter)
+    if (m_pCounter) {
+        m_pCounter->SetFrozen(false);
         m_pCounter->SetMode(m_nModeBeforeDrag);
+    }
     emit seekRequested(static_cast<int>(m_nPositionMs / 1000));
 }
 
