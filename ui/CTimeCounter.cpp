@@ -50,7 +50,9 @@ void CTimeCounter::SetLength(unsigned ms)
 
 void CTimeCounter::SetOffset(int seconds)
 {
+    // The shown seconds stay, the text does not: it is drawn now, not at the next whole second.
     m_state.SetOffset(seconds);
+    Redraw(false);
 }
 
 void CTimeCounter::SetActive(bool active)
