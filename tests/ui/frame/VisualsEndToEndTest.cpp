@@ -1,7 +1,7 @@
 // The real program with a visual plug-in beside it, as a user meets it: a plug-in chosen from the
 // Visuals menu opens its window; the oscilloscope that ran at the last exit opens again at the start,
 // draws the tone being played, hands a key pressed in its window to the player, and is stored again at
-// the exit for the next start.
+// the exit for the next start. And the counter mode chosen from the View menu is stored.
 #include "platform/registry/CRegistryHive.h"
 #include "tests/support/ProgramSandbox.h"
 
@@ -166,6 +166,27 @@ TEST(VisualsEndToEnd, APluginChosenFromTheVisualsMenuOpensAndIsStored)
     ASSERT_FALSE(opened.empty());
     ASSERT_TRUE(name.has_value());
     EXPECT_EQ(name->text, files.at(opened));
+}
+
+// The counter's mode chosen from the View menu with the keyboard is stored at exit.
+TEST(ViewMenuEndToEnd, TrackRemainingChosenFromTheMenuIsStored)
+{
+    ProgramSandbox box(ProgramSandbox::Display::X11);
+    ASSERT_TRUE(box.Ready());
+    ASSERT_TRUE(box.Start({}));
+    ASSERT_TRUE(box.WaitUntilRunning());
+    ::Display *display = XOpenDisplay(box.DisplayName().toLocal8Bit().constData());
+    ASSERT_NE(display, nullptr);
+    Window main = 0;
+    ASSERT_TRUE(WaitUntil([&] { return (main = FindWindow(display, "Melvane")) != 0; }));
+    XSetInputFocus(display, main, RevertToParent, CurrentTime);
+    Press(display, XK_v, XK_Alt_L);
+    Press(display, XK_r); // Track &Remaining
+    ASSERT_TRUE(box.Quit(ProgramSandbox::QuitBy::Sigterm));
+    XCloseDisplay(display);
+    const auto display0 = box.Setting("display");
+    ASSERT_TRUE(display0.has_value());
+    EXPECT_EQ(display0->dword, 1u);
 }
 
 } // namespace
