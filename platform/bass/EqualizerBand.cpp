@@ -16,13 +16,18 @@ void EqualizerBand::disable()
 
 void EqualizerBand::publish(const BiquadCoefficients &c)
 {
-    m_sequence.fetch_add(1, std::memory_order_acq_rel); // odd: writing
+    m_sequence.fetch_add(1, std::memory_order_relaxed); // odd: writing
+    // Pairs with the mixer's acquire fence: a mixer that reads any new coefficient then sees the odd
+    // sequence and drops the half-written set. The release half of a read-modify-write orders only
+    // what comes before it, so without this fence a weakly ordered processor could show a new
+    // coefficient first.
+    std::atomic_thread_fence(std::memory_order_release);
     m_coefficients[0].store(c.b0, std::memory_order_relaxed);
     m_coefficients[1].store(c.b1, std::memory_order_relaxed);
     m_coefficients[2].store(c.b2, std::memory_order_relaxed);
     m_coefficients[3].store(c.a1, std::memory_order_relaxed);
     m_coefficients[4].store(c.a2, std::memory_order_relaxed);
-    m_sequence.fetch_add(1, std::memory_order_acq_rel); // even: complete
+    m_sequence.fetch_add(1, std::memory_order_release); // even: complete
 }
 
 void EqualizerBand::process(float *stereo, std::size_t frames)
