@@ -14,12 +14,7 @@ void CDocGaplessPlaylist::Refresh()
     m_bRepeatTrack.store(m_doc.repeattrack != 0, std::memory_order_relaxed);
 }
 
-int CDocGaplessPlaylist::NextGaplessIndex(const std::string &path)
+int CDocGaplessPlaylist::NextGaplessEntry(const std::string &path, CPlaylistEntry &out)
 {
-    return m_doc.NextGaplessIndex(path);
-}
-
-bool CDocGaplessPlaylist::GetEntry(int row, CPlaylistEntry &out)
-{
-    return m_doc.GetEntry(row, out);
+    return m_doc.NextGaplessEntry(path, out);
 }

@@ -24,8 +24,7 @@ public:
     bool GaplessEnabled() override { return m_bGapless.load(std::memory_order_relaxed); }
     bool RandomEnabled() override { return m_bRandom.load(std::memory_order_relaxed); }
     bool RepeatTrackEnabled() override { return m_bRepeatTrack.load(std::memory_order_relaxed); }
-    int NextGaplessIndex(const std::string &path) override;
-    bool GetEntry(int row, CPlaylistEntry &out) override;
+    int NextGaplessEntry(const std::string &path, CPlaylistEntry &out) override;
 
 private:
     CPlayerDoc &m_doc;

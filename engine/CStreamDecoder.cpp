@@ -148,8 +148,8 @@ bool CStreamDecoder::ChangeOver()
         return true;
     }
 
-    const int row = m_pPlaylist->NextGaplessIndex(m_strPath);
-    if (row < 0 || !m_pPlaylist->GetEntry(row, m_nextEntry) || !IsGaplessFileType(m_nextEntry.m_nType))
+    const int row = m_pPlaylist->NextGaplessEntry(m_strPath, m_nextEntry);
+    if (row < 0 || !IsGaplessFileType(m_nextEntry.m_nType))
         return false;
     m_nSavedRate = Rate();
     m_nSavedChannels = Channels();

@@ -13,13 +13,13 @@ class IGaplessPlaylist {
 public:
     virtual ~IGaplessPlaylist() = default;
 
-    // The settings `gapless`, `random` and `repeattrack` (`repeatlist` is applied by NextGaplessIndex).
+    // The settings `gapless`, `random` and `repeattrack` (`repeatlist` is applied by NextGaplessEntry).
     virtual bool GaplessEnabled() = 0;
     virtual bool RandomEnabled() = 0;
     virtual bool RepeatTrackEnabled() = 0;
-    // The row that follows the playing entry `path`, or -1 (the document's NextGaplessIndex).
-    virtual int NextGaplessIndex(const std::string &path) = 0;
-    // Copies the entry at `row` into `out`; false when the row does not exist (any more).
-    // `out` is reused from call to call, so assigning into it keeps its string capacity.
-    virtual bool GetEntry(int row, CPlaylistEntry &out) = 0;
+    // The row that follows the playing entry `path`, or -1, with that row's entry copied into `out`,
+    // in one step so that the list cannot change between finding the row and reading it (the
+    // document's NextGaplessEntry). `out` is reused from call to call, so assigning into it keeps
+    // its string capacity.
+    virtual int NextGaplessEntry(const std::string &path, CPlaylistEntry &out) = 0;
 };

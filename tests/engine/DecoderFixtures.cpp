@@ -99,7 +99,7 @@ void FakePlaylist::Add(const std::string &path, int type)
     entries.push_back(entry);
 }
 
-int FakePlaylist::NextGaplessIndex(const std::string &path)
+int FakePlaylist::NextGaplessEntry(const std::string &path, CPlaylistEntry &out)
 {
     // The document's rule: the next-up index moves on past the entry that has just ended.
     if (nextIndex < 0 || nextIndex >= static_cast<int>(entries.size()))
@@ -109,15 +109,9 @@ int FakePlaylist::NextGaplessIndex(const std::string &path)
         if (nextIndex >= static_cast<int>(entries.size()))
             nextIndex = repeatList ? 0 : -1;
     }
+    if (nextIndex >= 0)
+        out = entries[nextIndex];
     return nextIndex;
-}
-
-bool FakePlaylist::GetEntry(int row, CPlaylistEntry &out)
-{
-    if (row < 0 || row >= static_cast<int>(entries.size()))
-        return false;
-    out = entries[row];
-    return true;
 }
 
 HSTREAM RecordStreamCreate(DWORD freq, DWORD flags, STREAMPROC *, void *user)

@@ -46,8 +46,7 @@ public:
     bool GaplessEnabled() override { return gapless; }
     bool RandomEnabled() override { return random; }
     bool RepeatTrackEnabled() override { return repeatTrack; }
-    int NextGaplessIndex(const std::string &path) override;
-    bool GetEntry(int row, CPlaylistEntry &out) override;
+    int NextGaplessEntry(const std::string &path, CPlaylistEntry &out) override;
 };
 
 // Records what a user stream would be created with.
