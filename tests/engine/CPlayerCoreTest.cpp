@@ -215,3 +215,28 @@ TEST(PlayerCore, PlayingAChosenRowEndsAStopAtTrackEnd)
         EXPECT_EQ(rig.doc.State().m_nPlaying, 3) << "the chosen track was followed by the next";
     }
 }
+
+// A file added while the last entry plays is joined to it gaplessly, as long as the decoder has not
+// yet reached the end of the playing file: the same stream goes on into it.
+TEST(PlayerCore, AFileAddedWhileTheLastPlaysJoinsGaplessly)
+{
+    TempDir dir;
+    const std::string first = MakeFlac(dir, "a", 1.0);
+    const std::string added = MakeFlac(dir, "b", 1.0);
+    for (const int addAfterTicks : {1, 10}) { // the decoder is ahead by the 0.5 s buffer
+        SCOPED_TRACE(addAfterTicks);
+        PlayerCoreRig rig;
+        rig.doc.gapless = 1;
+        ASSERT_TRUE(rig.Start());
+        ASSERT_EQ(rig.Add({first}), 1);
+        rig.core->PlayIndex(0);
+        const std::uint32_t stream = rig.Engine().StreamHandle();
+        ASSERT_NE(stream, 0u);
+        rig.Ticks(addAfterTicks);
+        ASSERT_EQ(rig.Add({added}), 1);
+        for (int i = 0; i < 200 && rig.doc.State().m_nPlaying == 0; ++i)
+            rig.Tick();
+        EXPECT_EQ(rig.doc.State().m_nPlaying, 1);
+        EXPECT_EQ(rig.Engine().StreamHandle(), stream) << "no new stream: no gap";
+    }
+}
