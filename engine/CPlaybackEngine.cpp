@@ -224,6 +224,7 @@ bool CPlaybackEngine::OpenEntry(const CTrackInfo &info, bool askToRemove)
     m_links.equalizer->ClearHandles();
     if (m_links.decoder->Type() != 0)
         m_links.decoder->Close();
+    m_links.decoder->NewPlayback(); // whatever opens now (an MP3 too) is a new playback
     m_hMusic = 0;
     m_hStream = 0;
     m_nCurrentRate = 0;
@@ -384,6 +385,7 @@ void CPlaybackEngine::StopPlayback()
     if (m_pPlayOrder)
         m_pPlayOrder->ClearStopAfterEntry();
     m_links.decoder->m_bStopAfterEntry = 0;
+    m_links.decoder->NewPlayback(); // a change-over reported meanwhile is not taken over
     if (m_hMusic)
         BASS_ChannelStop(m_hMusic);
     if (m_hStream)
@@ -504,7 +506,7 @@ void CPlaybackEngine::SetPosition(int seconds, int orderStep)
         m_hStream = 0;
         m_nElapsedCounts = static_cast<std::uint64_t>(seconds) * m_nCounterFrequency;
         m_nElapsedMs = static_cast<unsigned>(seconds) * 1000;
-        decoder.m_nChangedRow = -1;
+        decoder.NewPlayback();
         m_hStream = decoder.CreateDecodedStream(m_CurrentEntry, seconds);
         if (!m_hStream) {
             ResetDisplays();
@@ -746,7 +748,7 @@ void CPlaybackEngine::EndOfChannel()
 
 void CPlaybackEngine::TakeOverChangedRow()
 {
-    const int row = m_links.decoder->m_nChangedRow.exchange(-1);
+    const int row = m_links.decoder->TakeChangedRow();
     if (row < 0)
         return;
     CPlayerDoc &doc = *m_links.doc;

@@ -7,7 +7,7 @@
 //
 // Threads: everything here runs on the user-interface thread (command handlers and OnTick). The
 // stream decoder's procedure runs on the audio library's update thread; the only state it shares with
-// the engine is the decoder's m_nChangedRow and flags, which are atomics.
+// the engine is the decoder's change-over report, playback serial and flags, which are atomics.
 //
 // Time: elapsed playing time is measured with the injected clock, not counted in ticks, so a busy
 // user-interface thread that delays ticks does not make the counter lag.

@@ -106,8 +106,29 @@ std::uint32_t CStreamDecoder::ReadOpen(void *buffer, std::uint32_t length)
     }
 }
 
+int CStreamDecoder::TakeChangedRow()
+{
+    const std::uint64_t report = m_changeReport.exchange(kNoReport, std::memory_order_acq_rel);
+    if (report == kNoReport || static_cast<std::uint32_t>(report >> 32) != m_nPlayback.load(std::memory_order_acquire))
+        return -1;
+    return static_cast<int>(static_cast<std::uint32_t>(report)) - 1;
+}
+
+int CStreamDecoder::ReportedRow() const
+{
+    const std::uint64_t report = m_changeReport.load(std::memory_order_acquire);
+    return report == kNoReport ? -1 : static_cast<int>(static_cast<std::uint32_t>(report)) - 1;
+}
+
+void CStreamDecoder::ReportChange(int row)
+{
+    m_changeReport.store((std::uint64_t{m_nFillPlayback} << 32) | static_cast<std::uint32_t>(row + 1),
+                         std::memory_order_release);
+}
+
 std::uint32_t CStreamDecoder::Fill(void *buffer, std::uint32_t length)
 {
+    m_nFillPlayback = m_nPlayback.load(std::memory_order_acquire);
     auto *bytes = static_cast<unsigned char *>(buffer);
     std::uint32_t delivered = ReadOpen(bytes, length);
     for (int i = 0; i < kMaxChangeOversPerFill && delivered < length; ++i) {
@@ -144,7 +165,7 @@ bool CStreamDecoder::ChangeOver()
             Close();
             return false;
         }
-        m_nChangedRow = track;
+        ReportChange(track);
         return true;
     }
 
@@ -160,7 +181,7 @@ bool CStreamDecoder::ChangeOver()
         Close();
         return false;
     }
-    m_nChangedRow = row;
+    ReportChange(row);
     return true;
 }
 
@@ -184,7 +205,7 @@ HSTREAM CStreamDecoder::CreateDecodedStream(const CPlaylistEntry &entry, int sta
         flags |= BASS_SAMPLE_FLOAT;
     if (channels == 1)
         flags |= BASS_SAMPLE_MONO;
-    m_nChangedRow = -1; // a report about the stream this one replaces is stale
+    NewPlayback(); // a report about the stream this one replaces is stale
     const HSTREAM handle = m_pCreateStream(static_cast<DWORD>(rate), flags, &CStreamDecoder::StreamProc, this);
     if (handle == 0) {
         Close();

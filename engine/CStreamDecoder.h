@@ -11,8 +11,8 @@
 //   thread, and only while no stream reads from this decoder: the engine stops and frees the stream
 //   before it closes or reopens. The one exception is the change-over inside Fill, which opens and
 //   closes sub-decoders on the update thread.
-// - m_nChangedRow is written by Fill and read and reset by the user-interface thread's tick.
-//   m_bFloatOutput and m_bStopAfterEntry are set by the user-interface thread at any time.
+// - A change-over report is written by Fill and taken by the user-interface thread's tick; the
+//   playback serial is counted by the user-interface thread. m_bFloatOutput and m_bStopAfterEntry are set by the user-interface thread at any time.
 // No lock is taken and Fill allocates nothing (a change-over opens a file, which the codec libraries
 // allocate for, once per track).
 
@@ -84,13 +84,27 @@ public:
 
     std::atomic<int> m_bFloatOutput{0};
     std::atomic<int> m_bStopAfterEntry{0};
-    // The row (playlist) or track number (CD) that a change-over continued with; -1 when none.
-    std::atomic<int> m_nChangedRow{-1};
+    // The engine numbers each playback (a new stream, a stop, a seek). A change-over reports the row
+    // (playlist) or track number (CD) it continued with, with the serial its Fill began under, so a
+    // report from a playback that has since ended is never taken for the present one.
+    std::atomic<std::uint32_t> m_nPlayback{0};
+    void NewPlayback() { m_nPlayback.fetch_add(1, std::memory_order_acq_rel); }
+    // The reported row if it belongs to the present playback, else -1; the report is used up.
+    int TakeChangedRow();
+    // The row of a report not yet taken (whatever its playback), -1 when none.
+    int ReportedRow() const;
     std::uint32_t m_nDelivered = 0;  // bytes produced by the last Fill
     int m_nSavedRate = 0;            // format of the file that ended, during a change-over
     int m_nSavedChannels = 0;
 
 private:
+    static constexpr std::uint64_t kNoReport = 0;
+    // Playback serial in the high half, row + 1 in the low half: one word, so a report never pairs a
+    // row with another playback's serial.
+    std::atomic<std::uint64_t> m_changeReport{kNoReport};
+    std::uint32_t m_nFillPlayback = 0; // update thread: the serial the running Fill began under
+    void ReportChange(int row);
+
     std::uint32_t ReadOpen(void *buffer, std::uint32_t length);
     bool ChangeOverAllowed();
     // Opens what follows the ended file; true when it continues the same stream.

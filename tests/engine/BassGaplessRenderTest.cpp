@@ -43,7 +43,7 @@ TEST(BassGaplessRender, TwoFlacFilesAreHeardBackToBackWithoutGap)
             heard.insert(heard.end(), block.begin(), block.begin() + 2 * frames);
         }
         EXPECT_EQ(BASS_ChannelIsActive(stream), static_cast<DWORD>(BASS_ACTIVE_STOPPED));
-        EXPECT_EQ(decoder->m_nChangedRow.load(), 1);
+        EXPECT_EQ(decoder->ReportedRow(), 1);
         ASSERT_GE(heard.size(), expected.size());
         for (std::size_t i = 0; i < expected.size(); ++i)
             ASSERT_NEAR(heard[i], expected[i] / 32768.0f, 1e-6f) << "value " << i;

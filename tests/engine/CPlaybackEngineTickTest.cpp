@@ -291,6 +291,35 @@ TEST(PlaybackEngineTick, EndOfChannelFollowsStopAfterRepeatTrackAndThePlayOrder)
     }
 }
 
+// A change-over reported by the decoder just before the playback it belongs to ended (a stop, an MP3
+// started instead) is not taken over by the next tick.
+TEST(PlaybackEngineTick, AChangeOverReportedBeforeTheEndOfItsPlaybackIsDropped)
+{
+    TempDir dir;
+    const std::string a = MakeFlac(dir, "a", 0.5);
+    const std::string b = MakeFlac(dir, "b", 3.0);
+    const std::string c = MakeMp3(dir, "c", 3.0);
+    for (const bool thenMp3 : {false, true}) {
+        SCOPED_TRACE(thenMp3 ? "an MP3 started" : "stopped");
+        EngineRig rig;
+        rig.Start();
+        ASSERT_EQ(rig.Add({a, b, c}), 3);
+        rig.engine->Play();
+        for (int i = 0; i < 100 && rig.decoder.ReportedRow() < 0; ++i)
+            rig.Render(441); // the decoder runs ahead; no tick takes the report
+        ASSERT_EQ(rig.decoder.ReportedRow(), 1);
+        if (thenMp3) {
+            rig.doc.UserFocused(2);
+            rig.engine->Play();
+        } else {
+            rig.engine->StopPlayback();
+        }
+        rig.Ticks(3);
+        EXPECT_EQ(rig.doc.State().m_nPlaying, thenMp3 ? 2 : -1);
+        EXPECT_EQ(rig.engine->CurrentEntry().m_strPath, thenMp3 ? c : a);
+    }
+}
+
 TEST(PlaybackEngineTick, GaplessTakeOverMakesTheReportedRowPlaying)
 {
     TempDir dir;
@@ -319,7 +348,7 @@ TEST(PlaybackEngineTick, GaplessTakeOverMakesTheReportedRowPlaying)
         EXPECT_EQ(rig.playOrder.history, (std::vector<std::string>{a, b}));
         EXPECT_EQ(rig.counter.offset, bassbuffer <= 1 ? 1 : 2);
         EXPECT_EQ(rig.engine->TrackLengthMs(), 3000);
-        EXPECT_EQ(rig.decoder.m_nChangedRow.load(), -1);
+        EXPECT_EQ(rig.decoder.ReportedRow(), -1);
         EXPECT_LE(rig.engine->ElapsedMs(), 1000u) << "the counter restarts for the new entry";
     }
 }

@@ -82,7 +82,7 @@ Drained Drain(CStreamDecoder &decoder, std::uint32_t chunk)
         if (n > chunk)
             ADD_FAILURE() << "Fill reported " << n << " bytes for a request of " << chunk;
         result.bytes.append(reinterpret_cast<const char *>(buffer.data()), std::min(n, chunk));
-        const int row = decoder.m_nChangedRow.exchange(-1);
+        const int row = decoder.TakeChangedRow();
         if (row >= 0)
             result.changedRows.push_back(row);
         if (n < chunk)

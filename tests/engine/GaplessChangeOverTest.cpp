@@ -130,7 +130,7 @@ TEST_F(GaplessFiles, RepeatListWrapsToTheFirstRow)
     std::vector<char> buffer(s_rawFlacB.size() + 4000);
     ASSERT_EQ(m_decoder->Fill(buffer.data(), static_cast<std::uint32_t>(buffer.size())), buffer.size());
     EXPECT_EQ(std::string(buffer.data(), buffer.size()), s_rawFlacB + s_rawFlacA.substr(0, 4000));
-    EXPECT_EQ(m_decoder->m_nChangedRow.load(), 0);
+    EXPECT_EQ(m_decoder->ReportedRow(), 0);
     EXPECT_EQ(m_decoder->Path(), s_flacA);
 }
 
