@@ -44,4 +44,14 @@ Match BestMatch(const std::vector<float> &heard, std::size_t start, std::size_t 
     return best;
 }
 
+double FirstSoundMatchesFile(const std::string &captured, const std::string &path, const std::string &scratch)
+{
+    if (RunCommand("ffmpeg -v error -y -i '" + path + "' -f f32le -ac 2 -ar 44100 '" + scratch + "' </dev/null") != 0)
+        return 0;
+    const std::vector<float> heard = ReadFloats(captured);
+    const std::vector<float> expected = ReadFloats(scratch);
+    const std::size_t window = 4410 * 2;
+    return BestMatch(heard, FirstSound(heard), window, expected, 0, 44100 * 2).correlation;
+}
+
 } // namespace captured_audio

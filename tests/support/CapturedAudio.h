@@ -25,4 +25,9 @@ struct Match {
 Match BestMatch(const std::vector<float> &heard, std::size_t start, std::size_t window,
                 const std::vector<float> &reference, std::size_t lagFrom, std::size_t lagTo);
 
+// How well the first sound in the capture `captured` (a tenth of a second of it) matches the file at
+// `path` within its first two seconds, as ffmpeg decodes it to 44.1 kHz stereo: 1 for the same shape,
+// 0 when nothing was heard or the file cannot be decoded. `scratch` is a file ffmpeg may write.
+double FirstSoundMatchesFile(const std::string &captured, const std::string &path, const std::string &scratch);
+
 } // namespace captured_audio

@@ -142,15 +142,8 @@ TEST(ProgramStartAndQuit, WithDefaultSettingsTheFileIsHeard)
     EXPECT_EQ(maps.find("mv_asfin"), std::string::npos);
     ASSERT_TRUE(box.Quit(QuitBy::Sigterm));
 
-    const std::string reference = box.Dir().file("reference.raw");
-    ASSERT_EQ(RunCommand("ffmpeg -v error -y -i " + tone + " -f f32le -ac 2 -ar 44100 " + reference), 0);
-    const std::vector<float> heard = captured_audio::ReadFloats(captured);
-    const std::vector<float> expected = captured_audio::ReadFloats(reference);
-    ASSERT_GT(heard.size(), 44100u) << "at least half a second was played";
-    const std::size_t first = captured_audio::FirstSound(heard);
-    const std::size_t window = 4410 * 2;
-    ASSERT_LT(first + window, heard.size()) << "the output is not silence";
-    EXPECT_GT(captured_audio::BestMatch(heard, first, window, expected, 0, 44100 * 2).correlation, 0.99)
+    ASSERT_GT(captured_audio::ReadFloats(captured).size(), 44100u) << "at least half a second was played";
+    EXPECT_GT(captured_audio::FirstSoundMatchesFile(captured, tone, box.Dir().file("reference.raw")), 0.99)
         << "what is heard is the file";
 }
 
@@ -217,14 +210,8 @@ TEST(ProgramStartAndQuit, UnfinishedAndMp3WavesAreHeard)
         QThread::msleep(2000);
         ASSERT_TRUE(box.Quit(QuitBy::Sigterm));
 
-        const std::string reference = box.Dir().file("reference.raw");
-        ASSERT_EQ(RunCommand("ffmpeg -v error -y -i " + file + " -f f32le -ac 2 -ar 44100 " + reference), 0);
-        const std::vector<float> heard = captured_audio::ReadFloats(captured);
-        const std::vector<float> expected = captured_audio::ReadFloats(reference);
-        const std::size_t first = captured_audio::FirstSound(heard);
-        const std::size_t window = 4410 * 2;
-        ASSERT_LT(first + window, heard.size()) << "the output is not silence";
-        EXPECT_GT(captured_audio::BestMatch(heard, first, window, expected, 0, 44100 * 2).correlation, 0.99);
+        EXPECT_GT(captured_audio::FirstSoundMatchesFile(captured, file, box.Dir().file("reference.raw")), 0.99)
+            << "what is heard is the file";
     }
 }
 
