@@ -7,6 +7,7 @@
 #include "desktop/CQuitSignals.h"
 #include "desktop/CStartupProbe.h"
 #include "engine/CPlayerCore.h"
+#include "playlist/CFileAssociations.h"
 #include "playlist/CPlayerDoc.h"
 #include "platform/io/CProgramFolder.h"
 #include "platform/ipc/CRuntimeDir.h"
@@ -74,6 +75,11 @@ bool CApplication::InitInstance()
     m_doc->LoadSettings(*m_registry, CPlayerSettings::SettingsFilePath(*m_registry), size.width(), size.height());
     m_doc->SetRepeatList(m_doc->repeatlist != 0);
 
+    // The desktop entries follow the program wherever it was moved since the last start.
+    m_associations = std::make_unique<CFileAssociations>(
+        *m_registry, QCoreApplication::applicationFilePath().toStdString());
+    m_associations->RegisterShellClasses();
+
     m_screenSaver = std::make_unique<CDbusScreenSaver>(QDBusConnection::sessionBus());
 
     CPlayerCore::Services services;
@@ -88,6 +94,7 @@ bool CApplication::InitInstance()
     options.core = m_core.get();
     options.messageBox = &m_messageBox;
     options.registry = m_registry.get();
+    options.associations = m_associations.get();
     options.runtimeDir = runtimeUsable ? runtime.Path() : std::string();
     options.programFolder = m_programFolder;
     m_frame = std::make_unique<CMainFrame>(options);

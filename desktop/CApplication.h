@@ -20,6 +20,7 @@
 #include <vector>
 
 class CDbusScreenSaver;
+class CFileAssociations;
 class CDesktopServices;
 class CMainFrame;
 class CPlayerCore;
@@ -48,6 +49,7 @@ private:
     std::unique_ptr<CInstanceGuard> m_guard;
     std::unique_ptr<QApplication> m_app;
     std::unique_ptr<CRegistry> m_registry;
+    std::unique_ptr<CFileAssociations> m_associations;
     CQtMessageBox m_messageBox;
     CTrackInfoIdentifier m_identifier;
     std::unique_ptr<CPlayerDoc> m_doc;

@@ -596,6 +596,14 @@ void CPlaybackEngine::ShutDown()
     BASS_Free();
 }
 
+void CPlaybackEngine::RestartOutput()
+{
+    if (m_bPlaying)
+        StopPlayback();
+    ShutDown();
+    InitAudio();
+}
+
 // --- the tick -------------------------------------------------------------------------------------
 
 void CPlaybackEngine::OnTick(int elapsedTicks)

@@ -116,6 +116,8 @@ public:
     void ComputeModuleFlags();
     // At exit: stops and frees the channel, restores a muted volume, closes the output.
     void ShutDown();
+    // New output settings: stops what plays, closes the output and opens it again from the settings.
+    void RestartOutput();
     // Set at the end of start-up: from then on, failures to open offer to remove the entry.
     void SetInitialised(bool initialised) { m_bInitialised = initialised ? 1 : 0; }
     // A pending fade-in (the resumed entry at start-up fades in over `ticks` ticks).

@@ -162,6 +162,22 @@ void CPlayerCore::PlayIndex(int index)
     emit playingRowChanged();
 }
 
+void CPlayerCore::RestartOutput()
+{
+    const bool playing = m_engine->IsPlaying();
+    const int row = m_doc.State().m_nPlaying;
+    const int seconds = static_cast<int>(m_engine->ElapsedMs() / 1000);
+    const bool paused = m_engine->IsPaused();
+    m_engine->RestartOutput();
+    if (!playing || row < 0)
+        return;
+    PlayIndex(row);
+    if (seconds > 0)
+        m_engine->SetPosition(seconds, 0);
+    if (paused)
+        m_engine->TogglePause();
+}
+
 void CPlayerCore::TimedCheck()
 {
     m_timed->TimedCheck();

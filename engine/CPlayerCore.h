@@ -100,6 +100,9 @@ public:
     int TicksElapsed() const { return m_timer.TicksElapsed(); }
     // Plays the playlist entry `index` (tray menu, list double-click, a file opened from outside).
     void PlayIndex(int index);
+    // Opens the audio output again from the settings (the options changed it); what played goes on
+    // from the same second, paused when it was.
+    void RestartOutput();
 
     CPlayerDoc &Doc() { return m_doc; }
     CPlaybackEngine &Engine() { return *m_engine; }

@@ -7,6 +7,7 @@
 #include "ui/CPlayerKeyMap.h"
 #include "ui/CQtFileDialogs.h"
 #include "ui/CTimerDlg.h"
+#include "ui/COptionsSheet.h"
 #include "ui/CTrayTipText.h"
 #include "core/IDesktopServices.h"
 #include "engine/IScreenSaver.h"
@@ -159,6 +160,8 @@ void CMainFrame::BuildMenus()
     AddCommand(view, fc::kTrackRemaining, QStringLiteral("Track &Remaining"), {}, true);
     view->addSeparator();
     AddCommand(view, fc::kShowHide, QString::fromLatin1(kHideText));
+    view->addSeparator();
+    AddCommand(view, fc::kOptions, QStringLiteral("O&ptions..."), QStringLiteral("Ctrl+P"));
 
     m_visualsMenu = menuBar()->addMenu(QStringLiteral("V&isuals"));
     AddCommand(m_visualsMenu, fc::kNoVisuals, QStringLiteral("None found"));
@@ -423,6 +426,16 @@ bool CMainFrame::Execute(int id)
         break;
     }
     case fc::kShowHide: ToggleShowHide(); break;
+    case fc::kOptions: {
+        COptionsSheet::Links links;
+        links.core = &m_core;
+        links.messageBox = m_options.messageBox;
+        links.associations = m_options.associations;
+        links.trayChanged = [this] { OnTrayOptionChanged(); };
+        COptionsSheet sheet(links, this);
+        sheet.exec();
+        break;
+    }
     case fc::kAbout: {
         m_doc.m_bModalOpen = true;
         CAboutDialog about(m_core.WmaAvailable(), this);
@@ -589,6 +602,20 @@ void CMainFrame::AddTrayIcon()
     UpdateTray();
 }
 
+void CMainFrame::OnTrayOptionChanged()
+{
+    if (m_doc.minimizetray) {
+        AddTrayIcon();
+        return;
+    }
+    // Without the icon a window hidden to the tray could not be brought back.
+    if (!isVisible())
+        ShowHidden();
+    if (m_tray)
+        m_tray->hide();
+    m_bTrayShown = false;
+}
+
 void CMainFrame::OnTrayActivated(QSystemTrayIcon::ActivationReason reason)
 {
     if (m_doc.m_bModalOpen)
@@ -662,6 +689,7 @@ QMenu *CMainFrame::TrayMenu()
     }
     menu.addSeparator();
     menu.addAction(m_actions.at(fc::kFileInformation));
+    menu.addAction(m_actions.at(fc::kOptions));
     menu.addAction(m_actions.at(fc::kShowHide));
     menu.addSeparator();
     menu.addAction(m_actions.at(fc::kExit));

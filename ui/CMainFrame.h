@@ -30,6 +30,7 @@
 #include <memory>
 #include <string>
 
+class CFileAssociations;
 class CIpcRecord;
 class CMessageBox;
 class CIpcServer;
@@ -60,6 +61,7 @@ inline constexpr int kJumpToTrack = 32895;
 inline constexpr int kTrackElapsed = 32794;
 inline constexpr int kTrackRemaining = 32795;
 inline constexpr int kNoVisuals = 32909;
+inline constexpr int kOptions = 32797;
 // Start or stop visual plug-in 0 to 31.
 inline constexpr int kFirstVisual = 36501;
 inline constexpr int kLastVisual = kFirstVisual + CVisualHost::kMaxSlots - 1;
@@ -79,6 +81,7 @@ public:
         CPlayerCore *core = nullptr;       // required; outlives the window
         CMessageBox *messageBox = nullptr; // required
         CRegistry *registry = nullptr;
+        CFileAssociations *associations = nullptr; // null: the options offer no file types
         std::string runtimeDir;        // empty: no IPC server (no second start can reach us)
         std::string programFolder;     // where mv_hook.so and the visuals/ folder are looked for
         std::string visualsFolder;     // empty: visuals/ in the program folder
@@ -169,6 +172,8 @@ private:
     void LoadKeyHook();
     void FreeKeyHook();
     void AddTrayIcon();
+    // minimizetray changed in the options: the icon comes or goes (a hidden window is shown first).
+    void OnTrayOptionChanged();
     void RestorePlacement();
     void SavePlacement();
 

@@ -7,9 +7,19 @@
 
 namespace ManualOutput {
 
+namespace {
+int g_initCount = 0;
+} // namespace
+
 BOOL Init(int, DWORD freq, DWORD, void *)
 {
+    ++g_initCount;
     return BASSX_InitManual(freq);
+}
+
+int InitCount()
+{
+    return g_initCount;
 }
 
 float Render(std::vector<float> &buffer, std::uint32_t frames)
