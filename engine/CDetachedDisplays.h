@@ -33,6 +33,7 @@ public:
     void SetPosition(unsigned) override {}
     // ILevelMeter
     void SetLevel(std::uint32_t) override {}
+    bool WantsEveryTick() const override { return false; }
     // IVolumeSlider
     int Position() const override { return m_nVolume; }
     void SetPosition(int position) override { m_nVolume = position; }

@@ -37,12 +37,12 @@ void CMainTimer::TickDone()
 {
     if (!m_bRunning || m_pause.isActive())
         return;
-    m_pause.start(m_bIdle ? kIdlePauseMs : kTickPauseMs);
+    m_pause.start(m_pace == ETickPace::Idle ? kIdlePauseMs : m_pace == ETickPace::Steady ? kSteadyPauseMs : kTickPauseMs);
 }
 
 void CMainTimer::Hurry()
 {
-    m_bIdle = false;
+    m_pace = ETickPace::Fast;
     if (m_bRunning && m_pause.isActive() && m_pause.interval() > kTickPauseMs) {
         m_pause.stop();
         PostTick();
@@ -53,13 +53,13 @@ void CMainTimer::PostTick()
 {
     if (!m_bRunning)
         return;
-    // After an idle pause a tick stands for the fast ticks that would have come meanwhile, so the
+    // After a slower pause a tick stands for the fast ticks that would have come meanwhile, so the
     // receiver's counters (twice a second, once a second) keep their pace; at the fast pace a busy
     // receiver slows everything down, as it always has.
-    const bool afterIdlePause = m_pause.interval() > kTickPauseMs;
+    const bool afterSlowPause = m_pause.interval() > kTickPauseMs;
     const qint64 ms = m_sinceTick.isValid() ? m_sinceTick.restart() : (m_sinceTick.start(), qint64{kTickPauseMs});
     m_nTicksElapsed =
-        afterIdlePause ? std::clamp(static_cast<int>((ms + kTickPauseMs / 2) / kTickPauseMs), 1, kIdlePauseMs / kTickPauseMs)
+        afterSlowPause ? std::clamp(static_cast<int>((ms + kTickPauseMs / 2) / kTickPauseMs), 1, kIdlePauseMs / kTickPauseMs)
                        : 1;
     QCoreApplication::postEvent(&m_receiver, new QEvent(static_cast<QEvent::Type>(kTickEventType)));
 }

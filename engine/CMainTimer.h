@@ -4,8 +4,9 @@
 // Ticks therefore never queue up: a busy user-interface thread slows the timer down.
 //
 // The pause is a single-shot precise Qt timer on the receiver's thread, so no thread of its own
-// wakes between ticks. SetIdle lengthens the pause while nothing needs the fast pace (nothing plays
-// or fades); the receiver then learns from TicksElapsed how many fast ticks one slow tick stands for.
+// wakes between ticks. SetPace lengthens the pause while nothing needs the fast pace (to 100 ms while
+// something plays that nothing on screen follows closely, to 500 ms while nothing plays or fades); the
+// receiver then learns from TicksElapsed how many fast ticks one slower tick stands for.
 //
 // Threads: everything here on the user-interface thread (the receiver's thread).
 
@@ -19,6 +20,7 @@ class CMainTimer : public QObject, public ITickPace {
 public:
     static constexpr int kTickEventType = 10603; // 0x296B
     static constexpr int kTickPauseMs = 20;
+    static constexpr int kSteadyPauseMs = 100;
     static constexpr int kIdlePauseMs = 500;
 
     explicit CMainTimer(QObject &receiver);
@@ -34,13 +36,13 @@ public:
     void TickDone();
     bool IsStarted() const { return m_bRunning; }
 
-    // The pace after the next TickDone: kIdlePauseMs when idle, else kTickPauseMs.
-    void SetIdle(bool idle) { m_bIdle = idle; }
-    bool IsIdle() const { return m_bIdle; }
+    // The pace after the next TickDone.
+    void SetPace(ETickPace pace) { m_pace = pace; }
+    ETickPace Pace() const { return m_pace; }
     // How many fast ticks the tick being handled stands for: 1 at the fast pace, up to 25 after an
     // idle pause.
     int TicksElapsed() const { return m_nTicksElapsed; }
-    // Ends an idle pause under way: the next tick is posted at once.
+    // Ends a slower pause under way: the next tick is posted at once, at the fast pace.
     void Hurry() override;
 
 private:
@@ -49,7 +51,7 @@ private:
     QObject &m_receiver;
     QTimer m_pause;
     bool m_bRunning = false;
-    bool m_bIdle = false;
+    ETickPace m_pace = ETickPace::Fast;
     int m_nTicksElapsed = 1;
     QElapsedTimer m_sinceTick;
 };

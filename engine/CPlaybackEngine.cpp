@@ -606,6 +606,16 @@ void CPlaybackEngine::RestartOutput()
 
 // --- the tick -------------------------------------------------------------------------------------
 
+ETickPace CPlaybackEngine::NeededPace() const
+{
+    if (IsIdle())
+        return ETickPace::Idle;
+    if (m_nFadeIn > 0 || m_nFadeOut > 0 || m_nModuleFade > 0 || m_links.visuals->AnyVisualActive() ||
+        m_links.meter->WantsEveryTick())
+        return ETickPace::Fast;
+    return ETickPace::Steady;
+}
+
 void CPlaybackEngine::OnTick(int elapsedTicks)
 {
     CPlayerDoc &doc = *m_links.doc;
@@ -664,8 +674,9 @@ void CPlaybackEngine::OnTick(int elapsedTicks)
     }
     m_links.meter->SetLevel(m_nLevel);
 
-    // 5: every second tick, the counter, clip correction and the end of the channel.
-    m_bHalfTick = m_bHalfTick ? 0 : 1;
+    // 5: every second tick (every tick that stands for two or more), the counter, clip correction
+    // and the end of the channel.
+    m_bHalfTick = m_bHalfTick || elapsedTicks > 1 ? 0 : 1;
     if (m_bHalfTick == 0) {
         if (active && !m_bPaused) {
             const std::uint64_t now = Now();

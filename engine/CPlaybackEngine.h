@@ -15,6 +15,7 @@
 // Per tick nothing is allocated: the sample, float and spectrum buffers are fixed members.
 
 #include "engine/IPlaybackControls.h"
+#include "engine/ITickPace.h"
 #include "engine/ITransport.h"
 #include "core/CPlaylistEntry.h"
 #include "platform/bass/bass.h"
@@ -112,6 +113,9 @@ public:
     void OnTick(int elapsedTicks = 1);
     // Nothing plays, is paused or fades: the main timer may slow down.
     bool IsIdle() const { return m_bPlaying == 0 && m_bPaused == 0 && m_nFadeIn == 0 && m_nFadeOut == 0 && m_nModuleFade == 0; }
+    // The pace the main timer needs after this tick: fast while a fade runs, a visual plug-in is fed
+    // or the level meter is followed on screen; steady while something else plays or pauses.
+    ETickPace NeededPace() const;
     // The module flag bits derived from the settings; called whenever they change.
     void ComputeModuleFlags();
     // At exit: stops and frees the channel, restores a muted volume, closes the output.

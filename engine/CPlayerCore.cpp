@@ -198,7 +198,7 @@ bool CPlayerCore::event(QEvent *event)
     if (event->type() == static_cast<QEvent::Type>(CMainTimer::kTickEventType)) {
         if (!m_bShutDown)
             OnTick();
-        m_timer.SetIdle(m_bShutDown || m_engine->IsIdle());
+        m_timer.SetPace(m_bShutDown ? ETickPace::Idle : m_engine->NeededPace());
         m_timer.TickDone();
         return true;
     }

@@ -12,4 +12,7 @@ public:
 
     virtual void SetLevel(std::uint32_t level) = 0;
     virtual void EndHoverIfLeft() = 0;
+    // Whether the meter needs a level on every fast tick: it is enabled and on screen, or a bar has
+    // yet to fall to 0. Otherwise the timer may tick at its steady pace while something plays.
+    virtual bool WantsEveryTick() const = 0;
 };

@@ -4,6 +4,10 @@
 //
 // Threads: user-interface thread only.
 
+// Fast: every 20 ms, for the displays and fades. Steady: something plays or pauses but nothing on
+// screen moves faster than the counter's seconds. Idle: nothing plays, pauses or fades.
+enum class ETickPace { Fast, Steady, Idle };
+
 class ITickPace {
 public:
     virtual ~ITickPace() = default;

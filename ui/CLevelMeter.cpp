@@ -51,6 +51,12 @@ void CLevelMeter::EndHoverIfLeft()
     // The meter has no hover highlight; nothing stays lit when the mouse leaves.
 }
 
+bool CLevelMeter::WantsEveryTick() const
+{
+    const bool seen = m_bEnabled && isVisible() && !window()->isMinimized();
+    return seen || m_bars.LeftShown() > 0 || m_bars.RightShown() > 0;
+}
+
 void CLevelMeter::Render()
 {
     // A hidden widget gets its resize event only when shown: follow the width here as well.

@@ -20,6 +20,7 @@ public:
     // ILevelMeter
     void SetLevel(std::uint32_t level) override;
     void EndHoverIfLeft() override;
+    bool WantsEveryTick() const override;
 
     // Rebuilds the colour table (colours 0x00BBGGRR) and clears the bars' image.
     void SetColours(std::uint32_t meter1, std::uint32_t meter2);

@@ -39,10 +39,11 @@ snapshot() {
     done
 }
 
-measure() { # name [file]
-    local name=$1 file=${2:-}
+measure() { # name [file [settings-file-lines]]
+    local name=$1 file=${2:-} settings=${3:-}
     local home="$work/home$RANDOM"
-    mkdir -p "$home/config" "$home/data" "$home/runtime"
+    mkdir -p "$home/config/melvane" "$home/data" "$home/runtime"
+    [ -z "$settings" ] || printf '#Melvane settings\n%s\n' "$settings" >"$home/config/melvane/melvane.ini"
     chmod 700 "$home/runtime"
     env DISPLAY="$display" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" XDG_RUNTIME_DIR="$home/runtime" \
         SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb dbus-run-session -- "$melvane" ${file:+"$file"} >/dev/null 2>&1 &
@@ -73,3 +74,4 @@ measure "idle with the window open"
 measure "playing MP3 320 kbit/s" "$work/tone.mp3"
 measure "playing FLAC" "$work/tone.flac"
 measure "playing Ogg Vorbis q5" "$work/tone.ogg"
+measure "playing MP3, level meter off" "$work/tone.mp3" "SHOWVU=0"

@@ -89,6 +89,40 @@ TEST(PlaybackEngineTick, FadeInRisesOverItsTicks)
     EXPECT_NEAR(rig.Render(2205), full, full * 0.05f) << "the next entry starts at full volume";
 }
 
+TEST(PlaybackEngineTick, PaceIsFastOnlyWhileSomethingFollowsEveryTick)
+{
+    TempDir dir;
+    const std::string a = MakeWav(dir, "a", 0.5);
+    EngineRig rig;
+    rig.Start();
+    ASSERT_EQ(rig.Add({a}), 1);
+    rig.meter.wantsEveryTick = false;
+    EXPECT_EQ(rig.engine->NeededPace(), ETickPace::Idle);
+    rig.engine->Play();
+    EXPECT_EQ(rig.engine->NeededPace(), ETickPace::Steady);
+    struct Case { const char *what; bool meter, visuals; int fadeIn; ETickPace pace; };
+    for (const Case c : {Case{"meter on screen", true, false, 0, ETickPace::Fast},
+                         Case{"visual plug-in", false, true, 0, ETickPace::Fast},
+                         Case{"fade-in", false, false, 10, ETickPace::Fast}}) {
+        rig.meter.wantsEveryTick = c.meter;
+        rig.visuals.active = c.visuals;
+        rig.engine->SetFadeIn(c.fadeIn);
+        EXPECT_EQ(rig.engine->NeededPace(), c.pace) << c.what;
+        rig.meter.wantsEveryTick = rig.visuals.active = false;
+        rig.engine->SetFadeIn(0);
+    }
+    rig.engine->TogglePause();
+    EXPECT_EQ(rig.engine->NeededPace(), ETickPace::Steady) << "paused, the counter blinks once a second";
+    rig.engine->TogglePause();
+    // At the steady pace each tick stands for five fast ones; the end of the entry is still noticed.
+    for (int i = 0; i < 40 && rig.engine->IsPlaying(); ++i) {
+        rig.Render(4410);
+        rig.engine->OnTick(5);
+    }
+    EXPECT_FALSE(rig.engine->IsPlaying());
+    EXPECT_EQ(rig.engine->NeededPace(), ETickPace::Idle);
+}
+
 TEST(PlaybackEngineTick, LoopingModuleFadesThreeSecondsPastItsLengthThenTheNextStarts)
 {
     TempDir dir;

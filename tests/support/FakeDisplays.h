@@ -48,8 +48,10 @@ public:
 class FakeMeter : public ILevelMeter {
 public:
     std::uint32_t level = 0;
+    bool wantsEveryTick = true;
     void SetLevel(std::uint32_t l) override { level = l; }
     void EndHoverIfLeft() override {}
+    bool WantsEveryTick() const override { return wantsEveryTick; }
 };
 
 class FakeStatus : public IStatusText {
