@@ -507,6 +507,9 @@ std::int64_t CMainFrame::HandleRecord(const CIpcRecord &record)
             activateWindow();
         }
         return 1;
+    case MV_WM_PLAYER_IS_ACTIVE:
+        // Hidden to the tray or minimised, the window is never the one the user works in.
+        return isVisible() && !isMinimized() && isActiveWindow() ? 1 : 0;
     default:
         return 0;
     }

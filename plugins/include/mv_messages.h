@@ -1,7 +1,7 @@
-/* The player's messages to and from other processes: a second start of the player, the keyboard hook
- * and the visual plug-ins reach the running player's "window" (the socket named MV_WINDOW_CLASS_NAME in
- * the player's private runtime folder) with these message numbers. The numbers are the window-message
- * numbers other players' remote tools already know. */
+/* The player's messages to and from other processes: a second start of the player, the keyboard hook,
+ * the remote-control plug-in and the visual plug-ins reach the running player's "window" (the socket
+ * named MV_WINDOW_CLASS_NAME in the player's private runtime folder) with these message numbers. The
+ * numbers are the window-message numbers other players' remote tools already know. */
 #ifndef MV_MESSAGES_H
 #define MV_MESSAGES_H
 
@@ -19,7 +19,10 @@ enum MvMessage {
     MV_WM_PLAYER_KEY = 0x86A2,
     /* Sent by a second start before its command line: restore the window when minimised, raise it when
      * visible (a hidden window stays hidden; the empty command line that follows shows it). */
-    MV_WM_PLAYER_RAISE = 0x86A3
+    MV_WM_PLAYER_RAISE = 0x86A3,
+    /* Sent (the answer is awaited) by the remote-control plug-in: 1 when the main window is shown, not
+     * minimised and the active window, else 0. */
+    MV_WM_PLAYER_IS_ACTIVE = 0x86A4
 };
 
 /* lParam bits of MV_WM_KEYDOWN. */
