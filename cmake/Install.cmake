@@ -20,6 +20,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/org.example.melvane.metainfo.xml DESTIN
 install(FILES ${PROJECT_SOURCE_DIR}/data/doc/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/data/melvane-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
         RENAME melvane.xml)
+# melvane-remote's default button map, found from lib/melvane as ../../share/melvane.
+install(FILES ${PROJECT_SOURCE_DIR}/data/lirc-buttons.map DESTINATION ${CMAKE_INSTALL_DATADIR}/melvane)
 install(DIRECTORY DESTINATION ${MELVANE_INSTALL_PROGRAM_DIR}/visuals)
 install(DIRECTORY DESTINATION ${MELVANE_INSTALL_PROGRAM_DIR}/encoders)
 
@@ -27,7 +29,8 @@ install(DIRECTORY DESTINATION ${MELVANE_INSTALL_PROGRAM_DIR}/encoders)
 find_program(MELVANE_GZIP gzip REQUIRED)
 set(_melvane_gzipped)
 foreach(entry data/man/melvane.1:${CMAKE_INSTALL_MANDIR}/man1 data/man/melvane-info.1:${CMAKE_INSTALL_MANDIR}/man1
-              data/man/melvane-cd.1:${CMAKE_INSTALL_MANDIR}/man1 data/doc/changelog:${CMAKE_INSTALL_DOCDIR})
+              data/man/melvane-cd.1:${CMAKE_INSTALL_MANDIR}/man1
+              data/man/melvane-remote.1:${CMAKE_INSTALL_MANDIR}/man1 data/doc/changelog:${CMAKE_INSTALL_DOCDIR})
   string(REPLACE ":" ";" entry ${entry})
   list(GET entry 0 source)
   list(GET entry 1 destination)

@@ -46,7 +46,7 @@ TEST(InstallTest, DesktopFindsEntryIconsAndPlaylistType)
     EXPECT_TRUE(fs::exists(share + "/icons/hicolor/scalable/apps/melvane.svg"));
     EXPECT_TRUE(fs::exists(share + "/icons/hicolor/symbolic/apps/melvane-symbolic.svg"));
     EXPECT_EQ(RunCommand("appstreamcli validate --no-net '" + share + "/metainfo/org.example.melvane.metainfo.xml'"), 0);
-    for (const char *page : {"melvane", "melvane-info", "melvane-cd"})
+    for (const char *page : {"melvane", "melvane-info", "melvane-cd", "melvane-remote"})
         EXPECT_EQ(RunCommand("man -l '" + share + "/man/man1/" + page + ".1.gz' > /dev/null"), 0) << page;
     if (RunCommand("command -v rsvg-convert > /dev/null") == 0) {
         for (int size : {16, 32, 48, 128}) {
@@ -57,6 +57,9 @@ TEST(InstallTest, DesktopFindsEntryIconsAndPlaylistType)
     const std::string program = prefix + "/lib/melvane";
     EXPECT_TRUE(fs::is_directory(program + "/visuals"));
     EXPECT_TRUE(fs::is_directory(program + "/encoders"));
+    // The remote host, linked from bin, finds its plug-in beside it and its button map in share.
+    EXPECT_TRUE(fs::exists(program + "/mv_remote.so"));
+    EXPECT_EQ(RunCommand("'" + prefix + "/bin/melvane-remote' --list | grep -q 'KEY_PLAY *play'"), 0);
     if (fs::exists(program + "/melvane")) {
         EXPECT_TRUE(fs::is_symlink(prefix + "/bin/melvane"));
         EXPECT_TRUE(fs::equivalent(prefix + "/bin/melvane", program + "/melvane"));
