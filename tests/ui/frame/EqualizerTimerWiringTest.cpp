@@ -3,6 +3,7 @@
 // engine opens; the Timer Playback dialog's stored times start and stop playback through the tick.
 #include "ui/CEqualizerDlg.h"
 #include "ui/CMainFrame.h"
+#include "ui/COptionsSheet.h"
 #include "ui/CTimerDlg.h"
 #include "ui/CToolTipSlider.h"
 #include "engine/PlayerCommands.h"
@@ -13,6 +14,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QMenu>
+#include <QTabWidget>
 #include <QTimeEdit>
 #include <QTimer>
 
@@ -123,6 +126,32 @@ TEST_F(WiringTest, EqualizerCommandTogglesWindowAndEffectsFollowTheChannel)
     frame->CloseFrame();
     EXPECT_EQ(doc.eq[1], 30);
     EXPECT_EQ(doc.eqshow, 1);
+}
+
+// Minimise-to-tray turned on and off in the options: the icon comes, and goes again with the window
+// shown (a window hidden to a tray that goes away could not come back). The tray menu offers the sheet.
+TEST_F(WiringTest, OptionsTurnTheTrayIconOnAndOff)
+{
+    QMenu *tray = frame->TrayMenu();
+    EXPECT_TRUE(tray->actions().contains(frame->Action(FrameCommand::kOptions)));
+    for (bool on : {true, false}) {
+        bool modalWhileOpen = false;
+        QTimer::singleShot(0, [&] {
+            auto *sheet = qobject_cast<COptionsSheet *>(QApplication::activeModalWidget());
+            ASSERT_NE(sheet, nullptr);
+            modalWhileOpen = doc.m_bModalOpen;
+            sheet->Tabs()->setCurrentIndex(1);
+            sheet->findChild<QCheckBox *>(QStringLiteral("minimizetray"))->setChecked(on);
+            sheet->accept();
+        });
+        ASSERT_TRUE(frame->Execute(FrameCommand::kOptions));
+        EXPECT_TRUE(modalWhileOpen);
+        EXPECT_EQ(doc.minimizetray, on ? 1 : 0);
+        EXPECT_EQ(frame->TrayShown(), on);
+        if (on)
+            frame->hide();
+    }
+    EXPECT_TRUE(frame->isVisible());
 }
 
 TEST_F(WiringTest, TimerDialogTimesStartAndStopPlaybackThroughTheTick)
