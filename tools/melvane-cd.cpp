@@ -4,10 +4,13 @@
 //   melvane-cd DRIVE-or-IMAGE --track N --raw
 //                                      track N as raw PCM (44,100 Hz, 16-bit stereo little-endian)
 //                                      on standard output, read through the player's reader thread
+//   melvane-cd --query [--server URL] DRIVE-or-IMAGE
+//                                      the disc's freedb entry as KEY=value lines (tools/CdQueryCommand.h)
 #include "cd/CCdDiscs.h"
 #include "cd/CCdReader.h"
 #include "cd/CCdioDevice.h"
 #include "platform/io/CProgramFolder.h"
+#include "tools/CdQueryCommand.h"
 
 #include <cctype>
 #include <cstdio>
@@ -30,7 +33,8 @@ static std::string FolderFromEnv(const char *variable, const char *fallback)
 
 static int Usage()
 {
-    std::fprintf(stderr, "usage: melvane-cd [DRIVE-or-IMAGE [--track N --raw]]\n");
+    std::fprintf(stderr, "usage: melvane-cd [DRIVE-or-IMAGE [--track N --raw]]\n"
+                         "       melvane-cd --query [--server URL] DRIVE-or-IMAGE\n");
     return 2;
 }
 
@@ -39,18 +43,25 @@ int main(int argc, char **argv)
     std::string source;
     int rawTrack = 0;
     bool raw = false;
+    bool query = false;
+    const char *server = nullptr;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--track" && i + 1 < argc)
             rawTrack = std::atoi(argv[++i]);
         else if (arg == "--raw")
             raw = true;
+        else if (arg == "--query")
+            query = true;
+        else if (arg == "--server" && i + 1 < argc)
+            server = argv[++i];
         else if (!arg.empty() && arg[0] != '-' && source.empty())
             source = arg;
         else
             return Usage();
     }
-    if (raw != (rawTrack != 0) || (raw && source.empty()))
+    if (raw != (rawTrack != 0) || (raw && source.empty()) || (query && (raw || source.empty())) ||
+        (server && !query))
         return Usage();
 
     std::vector<std::string> devices = CCdDriveList::FindDevices(), images;
@@ -82,6 +93,8 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    if (query)
+        return RunCdQuery(drives, letter, server);
     if (raw) {
         CCdReader reader(drives);
         if (!reader.Start(letter, rawTrack, 0, false)) {

@@ -3,6 +3,7 @@
 // that fails chosen sectors or notes on which thread and at which priority it is read.
 
 #include "cd/CCdDriveList.h"
+#include "cd/CDiscRecord.h"
 #include "cd/ICdDevice.h"
 
 #include <atomic>
@@ -12,6 +13,18 @@
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+
+// Disc 0x0A0B0C03: three audio tracks at frames 150, 20000 and 40000, lead-out 60000, no texts.
+inline CDiscRecord ThreeTrackDisc()
+{
+    CDiscRecord r;
+    r.m_nDiscId = 0x0A0B0C03;
+    r.m_nTocTracks = r.m_nAudioTracks = 3;
+    r.m_nOffset = {150, 20000, 40000, 60000};
+    for (int t = 1; t <= 3; ++t)
+        r.m_nLength[t] = 200;
+    return r;
+}
 
 // A TOC from track start addresses in frames (the lead-out last) and control nibbles.
 inline CCdToc MakeToc(int firstTrack, const std::vector<std::uint32_t> &frames, const std::vector<int> &controls = {})
