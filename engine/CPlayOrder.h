@@ -50,7 +50,7 @@ public:
     // The tab on show. Also tells the document whether the playlist may give gapless successors.
     void ShowPlaylistTab();
     void ShowCdTab(ICdTrackList &list);
-    ICdTrackList *CdTabOnShow() const { return m_pCdList; }
+    ICdTrackList *CdTabOnShow() const override { return m_pCdList; }
 
     // IPlayOrder
     bool SelectNext() override;

@@ -1,6 +1,8 @@
 #include "engine/CPlaybackEngine.h"
 
+#include "engine/CCdPlayback.h"
 #include "engine/CDocGaplessPlaylist.h"
+#include "engine/ICdTrackList.h"
 #include "core/CMessageBox.h"
 #include "engine/CStreamDecoder.h"
 #include "core/IClock.h"
@@ -245,7 +247,7 @@ bool CPlaybackEngine::OpenEntry(const CTrackInfo &info, bool askToRemove)
         const std::uint32_t flags = (m_bFloatOutput ? BASS_MUSIC_FLOAT : 0u) | ModulePlayFlags(type);
         m_hMusic = BASS_MusicLoad(FALSE, path.c_str(), 0, 0, flags);
     } else if (IsDecodedType(type)) {
-        m_hStream = m_links.decoder->CreateDecodedStream(entry, 0);
+        m_hStream = m_links.decoder->CreateDecodedStream(entry, 0, type == kTypeCdTrack ? m_cCdDrive : 0);
         if (m_hStream)
             m_nCurrentRate = m_links.decoder->StreamRate();
     } else if (type == kTypeMpeg || type == kTypeWav) {
@@ -313,9 +315,18 @@ void CPlaybackEngine::Play()
     }
 
     CPlayerDoc &doc = *m_links.doc;
-    const int row = doc.State().m_nCurrent;
-    if (row < 0 || row >= doc.EntryCount())
+    ICdTrackList *cdTab = m_pPlayOrder ? m_pPlayOrder->CdTabOnShow() : nullptr;
+    const int row = cdTab ? cdTab->FirstSelectedRow() : doc.State().m_nCurrent;
+    CPlaylistEntry cdEntry;
+    if (cdTab) {
+        // On a CD tab the cursor row's track plays, named from the disc record.
+        if (row < 0 || !m_links.cd || !m_links.cd->TrackEntry(cdTab->DriveLetter(), cdTab->TrackNumber(row), cdEntry))
+            return;
+        cdTab->SetPlayed(row, true);
+        m_cCdDrive = cdTab->DriveLetter();
+    } else if (row < 0 || row >= doc.EntryCount()) {
         return;
+    }
     if (m_hMusic)
         BASS_ChannelStop(m_hMusic);
     if (m_hStream)
@@ -326,7 +337,7 @@ void CPlaybackEngine::Play()
     // The entry's information is read again from its file: a module's order start times are not
     // kept in the playlist, and the file may have changed since it was added.
     CTrackInfo info;
-    info.CopyFromEntry(doc.EntryAt(row));
+    info.CopyFromEntry(cdTab ? cdEntry : doc.EntryAt(row));
     if (IsModuleType(info.GetType())) {
         info.ReadLength(0);
         if (info.GetLength() == 0) // a file that no longer scans keeps the length it was listed with
@@ -334,7 +345,8 @@ void CPlaybackEngine::Play()
     }
     // The update thread may decode a short file to its end as soon as the stream exists, so the
     // gapless change-over must already know which row plays.
-    doc.SetNextIndex(row);
+    if (!cdTab)
+        doc.SetNextIndex(row);
     OpenEntry(info);
 
     if (m_hMusic || m_hStream) {
@@ -363,8 +375,13 @@ void CPlaybackEngine::Play()
         m_nLevel = 0;
         m_links.meter->SetLevel(0);
 
-        doc.MarkPlaying(doc.State().m_nCurrent);
-        doc.SetNextIndex(doc.State().m_nPlaying);
+        if (cdTab) {
+            if (doc.State().m_nPlaying >= 0)
+                doc.MarkPlaying(-1); // a CD track plays, no playlist row
+        } else {
+            doc.MarkPlaying(doc.State().m_nCurrent);
+            doc.SetNextIndex(doc.State().m_nPlaying);
+        }
         if (m_pPlayOrder)
             m_pPlayOrder->RecordPlayed(m_CurrentEntry.m_strPath);
     } else if (m_bPlaying) {
@@ -771,12 +788,17 @@ void CPlaybackEngine::TakeOverChangedRow()
     if (row < 0)
         return;
     CPlayerDoc &doc = *m_links.doc;
-    if (!doc.GetEntry(row, m_CurrentEntry))
-        return;
-    doc.MarkPlaying(row);
-    doc.SelectOnly(row);
-    if (m_pPlayOrder)
-        m_pPlayOrder->RecordPlayed(m_CurrentEntry.m_strPath);
+    if (CStreamDecoder::IsCdReport(row)) {
+        if (!TakeOverCdTrack(CStreamDecoder::ReportDrive(row), CStreamDecoder::ReportTrack(row)))
+            return;
+    } else {
+        if (!doc.GetEntry(row, m_CurrentEntry))
+            return;
+        doc.MarkPlaying(row);
+        doc.SelectOnly(row);
+        if (m_pPlayOrder)
+            m_pPlayOrder->RecordPlayed(m_CurrentEntry.m_strPath);
+    }
     m_OrderTimes.fill(0);
     // The new file's time starts now; the offset covers the audio of the old one still buffered.
     m_nElapsedCounts = 0;
@@ -788,6 +810,25 @@ void CPlaybackEngine::TakeOverChangedRow()
     m_links.counter->SetLength(static_cast<unsigned>(m_nTrackLengthMs));
     m_links.positionBar->SetLength(static_cast<unsigned>(m_nTrackLengthMs));
     m_links.status->UpdateStatusText();
+}
+
+bool CPlaybackEngine::TakeOverCdTrack(char letter, int track)
+{
+    if (!m_links.cd || !m_links.cd->TrackEntry(letter, track, m_CurrentEntry))
+        return false;
+    // The track's row is the cursor on its own tab; another tab on show keeps its cursor.
+    ICdTrackList *cdTab = m_pPlayOrder ? m_pPlayOrder->CdTabOnShow() : nullptr;
+    if (cdTab && cdTab->DriveLetter() == letter) {
+        for (int r = 0; r < cdTab->RowCount(); ++r) {
+            if (cdTab->TrackNumber(r) == track) {
+                cdTab->SelectAndFocus(r);
+                cdTab->SetPlayed(r, true);
+                break;
+            }
+        }
+        m_pPlayOrder->RecordPlayed(m_CurrentEntry.m_strPath);
+    }
+    return true;
 }
 
 void CPlaybackEngine::CheckSaverStart()

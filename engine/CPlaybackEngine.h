@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+class CCdPlayback;
 class CDocGaplessPlaylist;
 class CMessageBox;
 class CPlayerDoc;
@@ -45,7 +46,7 @@ class IVolumeSlider;
 class IWmaInfoReader;
 
 // What the engine drives but does not own. Every pointer must be set except `gapless` (no settings
-// snapshot for the decoder), `timed` (no timed playback), `wma` (Windows Media files not refreshed
+// snapshot for the decoder), `cd`, `timed` (no timed playback), `wma` (Windows Media files not refreshed
 // through the plug-in) and `window` (handed to the library's init unchanged).
 struct PlaybackEngineLinks {
     CPlayerDoc *doc = nullptr;
@@ -63,6 +64,7 @@ struct PlaybackEngineLinks {
     ITimedPlayback *timed = nullptr;
     CDocGaplessPlaylist *gapless = nullptr;
     IWmaInfoReader *wma = nullptr;
+    CCdPlayback *cd = nullptr; // null: CD tracks do not play
     void *window = nullptr;
 };
 
@@ -181,6 +183,8 @@ private:
     void SetChannelVolumes(int volume);
     void ResetDisplays();
     void TakeOverChangedRow();
+    // A CD change-over: the entry of `track` on drive `letter` becomes the playing one.
+    bool TakeOverCdTrack(char letter, int track);
     void EndOfChannel();
     void CheckSaverStart();
     void CheckSaverEnd();
@@ -189,6 +193,7 @@ private:
     PlaybackEngineLinks m_links;
     AudioInitFn m_pInitAudio;
     IPlayOrder *m_pPlayOrder = nullptr;
+    char m_cCdDrive = 0; // the drive of the CD track Play opens
 
     HMUSIC m_hMusic = 0;
     HSTREAM m_hStream = 0;

@@ -12,7 +12,14 @@
 
 CPlayerCore::CPlayerCore(const Services &services)
     : m_doc(*services.doc), m_messageBox(*services.messageBox), m_services(services), m_gapless(*services.doc),
-      m_decoder(&m_gapless, nullptr), m_equalizer(*services.doc), m_timer(*this)
+      m_cd(std::make_unique<CCdPlayback>(
+          *services.doc,
+          CCdDriveList(services.findCdDrives ? CCdDriveList::FindDevices() : std::vector<std::string>{},
+                       services.doc->cdimages),
+          CCdDiscs::Folders{services.programFolder.empty() ? std::string() : services.programFolder + "/",
+                            services.doc->DataFolder(),
+                            services.configFolder.empty() ? std::string() : services.configFolder + "/"})),
+      m_decoder(&m_gapless, m_cd.get()), m_equalizer(*services.doc), m_timer(*this)
 {
     PlaybackEngineLinks links;
     links.doc = &m_doc;
@@ -29,6 +36,7 @@ CPlayerCore::CPlayerCore(const Services &services)
     links.visuals = &m_detached;
     links.timed = this;
     links.gapless = &m_gapless;
+    links.cd = m_cd.get();
     m_engine = std::make_unique<CPlaybackEngine>(links, services.initAudio);
     m_order = std::make_unique<CPlayOrder>(m_doc, *m_engine);
     m_engine->SetPlayOrder(m_order.get());

@@ -18,6 +18,7 @@
 
 #include "core/CSteadyClock.h"
 #include "core/CStartRequest.h"
+#include "engine/CCdPlayback.h"
 #include "engine/CDeferredTagWriter.h"
 #include "engine/CDetachedDisplays.h"
 #include "engine/CDocGaplessPlaylist.h"
@@ -64,6 +65,8 @@ public:
         bool startMainTimer = true;         // tests drive OnTick themselves
         CTimedPlayback::WallClock wallClock; // the timed playback's time of day; empty: the system's
         IClock *clock = nullptr;             // the engine's elapsed-time clock; null: the steady clock
+        bool findCdDrives = true;            // real CD drives besides the images of `cdimages`
+        std::string configFolder;            // where cdplayer.ini is read; empty: none
     };
 
     // What a window shows playback on; every member must be set.
@@ -111,6 +114,8 @@ public:
     CTransportCommands &Transport() { return *m_transport; }
     CEqualizer &Equalizer() { return m_equalizer; }
     CStreamDecoder &Decoder() { return m_decoder; }
+    CCdPlayback &Cd() { return *m_cd; }
+    const CCdPlayback &Cd() const { return *m_cd; }
     // Saves edited tags; those of the playing file wait until the decoder closes it.
     CDeferredTagWriter &TagWriter() { return *m_tagWriter; }
     IScreenSaver *ScreenSaver() const { return m_services.screenSaver; }
@@ -152,6 +157,7 @@ private:
     CSteadyClock m_steadyClock;
     CDetachedDisplays m_detached;
     CDocGaplessPlaylist m_gapless;
+    std::unique_ptr<CCdPlayback> m_cd; // before the decoder, which reads from it until it goes
     CStreamDecoder m_decoder;
     CEqualizer m_equalizer;
     std::unique_ptr<CPlaybackEngine> m_engine;

@@ -165,7 +165,7 @@ bool CStreamDecoder::ChangeOver()
             Close();
             return false;
         }
-        ReportChange(track);
+        ReportChange(CdReport(m_pCd->OpenDriveLetter(), track));
         return true;
     }
 

@@ -89,7 +89,14 @@ public:
     // report from a playback that has since ended is never taken for the present one.
     std::atomic<std::uint32_t> m_nPlayback{0};
     void NewPlayback() { m_nPlayback.fetch_add(1, std::memory_order_acq_rel); }
-    // The reported row if it belongs to the present playback, else -1; the report is used up.
+    // A CD change-over reports the drive letter with the track: kCdReport | letter << 8 | track.
+    static constexpr int kCdReport = 0x40000000;
+    static constexpr int CdReport(char letter, int track) { return kCdReport | (static_cast<unsigned char>(letter) << 8) | (track & 0xFF); }
+    static constexpr bool IsCdReport(int report) { return report >= 0 && (report & kCdReport) != 0; }
+    static constexpr char ReportDrive(int report) { return static_cast<char>((report >> 8) & 0xFF); }
+    static constexpr int ReportTrack(int report) { return report & 0xFF; }
+    // The reported row (or CD report) if it belongs to the present playback, else -1; the report is
+    // used up.
     int TakeChangedRow();
     // The row of a report not yet taken (whatever its playback), -1 when none.
     int ReportedRow() const;

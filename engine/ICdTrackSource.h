@@ -25,4 +25,7 @@ public:
     // The next checked audio track of the same disc after the playing one (wrapping with
     // `repeatlist`), or -1.
     virtual int NextGaplessTrack() = 0;
+    // The letter of the drive whose track is open, 0 when none (a change-over reports it with the
+    // new track, so the take-over knows which CD tab it belongs to).
+    virtual char OpenDriveLetter() const { return 0; }
 };

@@ -3,6 +3,8 @@
 
 #include <string>
 
+class ICdTrackList;
+
 class IPlayOrder {
 public:
     virtual ~IPlayOrder() = default;
@@ -17,4 +19,6 @@ public:
     // The one-shot stop-after-this-entry flag.
     virtual bool StopAfterEntry() const = 0;
     virtual void ClearStopAfterEntry() = 0;
+    // The CD tab on show, or null on the playlist tab.
+    virtual ICdTrackList *CdTabOnShow() const { return nullptr; }
 };

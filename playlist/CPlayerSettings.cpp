@@ -260,6 +260,10 @@ bool CPlayerSettings::LoadSettingsFromRegistry(const CRegistry &registry)
     for (std::uint32_t i = 0; i < visualCount && vis.size() < kMaxVisuals; ++i)
         if (auto name = key.QueryString("vis" + std::to_string(i)))
             vis.push_back(std::move(*name));
+    const std::uint32_t imageCount = std::min<std::uint32_t>(key.QueryDword("cdimagecount").value_or(0), kMaxCdImages);
+    for (std::uint32_t i = 0; i < imageCount; ++i)
+        if (auto image = key.QueryString("cdimage" + std::to_string(i)); image && !image->empty())
+            cdimages.push_back(std::move(*image));
     return displayRead;
 }
 
@@ -393,6 +397,10 @@ bool CPlayerSettings::SaveSettingsToRegistry(CRegistry &registry) const
     for (std::size_t i = 0; i < visuals; ++i)
         key.SetString("vis" + std::to_string(i), vis[i]);
     key.SetDword("visualcount", static_cast<std::uint32_t>(visuals));
+    const std::size_t images = std::min(cdimages.size(), kMaxCdImages);
+    for (std::size_t i = 0; i < images; ++i)
+        key.SetString("cdimage" + std::to_string(i), cdimages[i]);
+    key.SetDword("cdimagecount", static_cast<std::uint32_t>(images));
     return key.Close();
 }
 

@@ -30,6 +30,7 @@ public:
     static constexpr const char *kSettingsFileHeader = "#Melvane settings";
     static constexpr int kColumnIds = 13;     // playlist column ids 1 to 13
     static constexpr std::size_t kMaxVisuals = 32;
+    static constexpr std::size_t kMaxCdImages = 4;
     static constexpr std::size_t kFreedbTextChars = 255;
     static constexpr std::size_t kMaxSettingsFileBytes = 1 << 20; // the rest of a longer file is ignored
 
@@ -164,6 +165,8 @@ public:
     std::array<std::int32_t, kColumnIds + 1> columnwidth{};
     // File names of the visual plug-ins open at exit, at most 32 (visualcount, vis0, vis1, ...).
     std::vector<std::string> vis;
+    // CD image files (CUE or cdrdao TOC) the player shows as drives, after the real ones.
+    std::vector<std::string> cdimages;
 
 private:
     std::string m_strDefaultExtractDir;

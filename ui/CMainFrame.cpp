@@ -125,6 +125,7 @@ void CMainFrame::BuildMenus()
     AddCommand(file, fc::kAddFolder, QStringLiteral("Add Fol&der..."), QStringLiteral("Ctrl+L"));
     file->addSeparator();
     AddCommand(file, fc::kFileInformation, QStringLiteral("File &Information..."), QStringLiteral("Ctrl+I"));
+    AddCommand(file, fc::kDiscInformation, QStringLiteral("Disc &Information..."))->setVisible(false);
     file->addSeparator();
     AddCommand(file, fc::kExit, QStringLiteral("E&xit"));
 
@@ -163,13 +164,20 @@ void CMainFrame::BuildMenus()
     view->addSeparator();
     AddCommand(view, fc::kOptions, QStringLiteral("O&ptions..."), QStringLiteral("Ctrl+P"));
 
+    QMenu *cd = menuBar()->addMenu(QStringLiteral("&CD"));
+    AddCommand(cd, fc::kOpenCdImage, QStringLiteral("Open CD &Image..."));
+    cd->addSeparator();
+    AddCommand(cd, fc::kQueryFreedb, QStringLiteral("&Query freedb"));
+    AddCommand(cd, fc::kExtractAudio, QStringLiteral("E&xtract Audio..."));
+    AddCommand(cd, fc::kCheckAllTracks, QStringLiteral("&Check All Tracks"));
+
     m_visualsMenu = menuBar()->addMenu(QStringLiteral("V&isuals"));
     AddCommand(m_visualsMenu, fc::kNoVisuals, QStringLiteral("None found"));
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     AddCommand(help, fc::kAbout, QStringLiteral("&About Melvane..."));
 
-    for (QMenu *menu : {file, play, view, m_visualsMenu})
+    for (QMenu *menu : {file, play, view, cd, m_visualsMenu})
         connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandStates(); });
     UpdateCommandStates();
 }
@@ -202,12 +210,13 @@ void CMainFrame::BuildToolBar()
         {cmd::kPreviousTrack, QStyle::SP_MediaSkipBackward}, {cmd::kPlay, QStyle::SP_MediaPlay},
         {cmd::kPause, QStyle::SP_MediaPause}, {cmd::kStop, QStyle::SP_MediaStop},
         {cmd::kNextTrack, QStyle::SP_MediaSkipForward}, {cmd::kMute, QStyle::SP_MediaVolumeMuted},
-        {fc::kFileInformation, QStyle::SP_FileDialogInfoView},
+        {fc::kFileInformation, QStyle::SP_FileDialogInfoView}, {fc::kDiscInformation, QStyle::SP_DriveCDIcon},
     };
     for (const auto &button : buttons) {
         QAction *action = m_actions.at(button.id);
         action->setIcon(style()->standardIcon(button.icon));
         action->setToolTip(action->text().remove(QLatin1Char('&')));
+        // The two information commands share one place; the one for the tab on show is visible.
         if (button.id == cmd::kPreviousTrack || button.id == fc::kFileInformation)
             bar->addSeparator();
         bar->addAction(action);
@@ -330,8 +339,12 @@ bool CMainFrame::IsCommandEnabled(int id) const
     case fc::kJumpToTrack: return m_doc.EntryCount() > 0;
     case fc::kEqualizer: return m_core.Engine().EffectsAvailable();
     case fc::kNoVisuals: return false;
-    // No CD drives are known in this build.
-    case fc::kDiscInformation: return false;
+    // Until the disc information sheet, the freedb client and the extraction exist.
+    case fc::kDiscInformation:
+    case fc::kQueryFreedb:
+    case fc::kExtractAudio: return false;
+    case fc::kCheckAllTracks: return CurrentCdDrive() >= 0;
+    case fc::kOpenCdImage: return false;
     default: return true;
     }
 }
@@ -436,6 +449,9 @@ bool CMainFrame::Execute(int id)
         sheet.exec();
         break;
     }
+    case fc::kDiscInformation: OnDiscInformation(); break;
+    case fc::kQueryFreedb: OnQueryFreedb(); break;
+    case fc::kExtractAudio: OnExtractAudio(); break;
     case fc::kAbout: {
         m_doc.m_bModalOpen = true;
         CAboutDialog about(m_core.WmaAvailable(), this);
@@ -513,6 +529,23 @@ std::int64_t CMainFrame::HandleRecord(const CIpcRecord &record)
     default:
         return 0;
     }
+}
+
+int CMainFrame::CurrentCdDrive() const
+{
+    return -1;
+}
+
+void CMainFrame::OnDiscInformation()
+{
+}
+
+void CMainFrame::OnQueryFreedb()
+{
+}
+
+void CMainFrame::OnExtractAudio()
+{
 }
 
 void CMainFrame::ShowHidden()

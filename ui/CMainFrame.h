@@ -62,6 +62,11 @@ inline constexpr int kTrackElapsed = 32794;
 inline constexpr int kTrackRemaining = 32795;
 inline constexpr int kNoVisuals = 32909;
 inline constexpr int kOptions = 32797;
+// The disc commands of the CD tab (also in its track list's menu) and the CD images.
+inline constexpr int kQueryFreedb = 32910;
+inline constexpr int kExtractAudio = 32911;
+inline constexpr int kOpenCdImage = 32912;
+inline constexpr int kCheckAllTracks = 32913;
 // Start or stop visual plug-in 0 to 31.
 inline constexpr int kFirstVisual = 36501;
 inline constexpr int kLastVisual = kFirstVisual + CVisualHost::kMaxSlots - 1;
@@ -123,6 +128,9 @@ public:
     // Close: view shut-down, placement, icon; then the application quits. Safe to call twice.
     void CloseFrame();
 
+    // The drive index of the CD tab on show, or -1 on the playlist tab.
+    int CurrentCdDrive() const;
+
     CPlayerView &View() { return *m_view; }
     CVisualHost &Visuals() { return *m_visuals; }
     QAction *Action(int id) const;
@@ -176,6 +184,10 @@ private:
     void OnTrayOptionChanged();
     void RestorePlacement();
     void SavePlacement();
+    // The disc commands; each is enabled in IsCommandEnabled.
+    void OnDiscInformation();
+    void OnQueryFreedb();
+    void OnExtractAudio();
 
     CPlayerCore &m_core;
     CPlayerDoc &m_doc;

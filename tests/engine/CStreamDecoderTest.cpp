@@ -55,6 +55,7 @@ public:
         position = 0;
         return true;
     }
+    char OpenDriveLetter() const override { return letter; }
     std::uint32_t Read(void *buffer, std::uint32_t length) override
     {
         auto *out = static_cast<unsigned char *>(buffer);
@@ -97,7 +98,8 @@ TEST(StreamDecoder, CdTrackPlaysAsFixedFormatStreamAndChangesOverToNextCheckedTr
         for (std::uint32_t i = 0; i < cd.trackBytes[track]; ++i)
             expected += static_cast<char>(FakeCd::Byte(track, i));
     EXPECT_TRUE(out.bytes == expected);
-    EXPECT_EQ(out.changedRows, std::vector<int>{3}); // track 2 is not checked
+    // Track 2 is not checked; the report names the drive, so the take-over finds the tab.
+    EXPECT_EQ(out.changedRows, std::vector<int>{CStreamDecoder::CdReport('E', 3)});
     EXPECT_EQ(decoder->Path(), "3");
 
     // With repeat track on, the track simply ends.
