@@ -240,6 +240,7 @@ TEST(CPlayerSettings, EverySettingRoundTripsThroughTheRegistry)
     saved.columnwidth[13] = 2047;
     saved.columnwidth[5] = 77;
     saved.vis = {"freqbars.so", "oscilloscope.so", "level meter.so"};
+    saved.cdimages = {"/music/a disc.cue"};
     ASSERT_TRUE(saved.SaveSettingsToRegistry(registry));
 
     CPlayerSettings loaded("/other");
@@ -252,6 +253,7 @@ TEST(CPlayerSettings, EverySettingRoundTripsThroughTheRegistry)
     for (int id : {12, 1, 13, 5})
         EXPECT_EQ(loaded.columnwidth[id], saved.columnwidth[id]) << id;
     EXPECT_EQ(loaded.vis, saved.vis);
+    EXPECT_EQ(loaded.cdimages, saved.cdimages);
 
     // The stored names and their order: numbers in table order, texts, columns, visuals.
     CRegistryKey key;
@@ -264,7 +266,7 @@ TEST(CPlayerSettings, EverySettingRoundTripsThroughTheRegistry)
     for (const TextField &t : kTextFields)
         expectedNames.push_back(t.reg);
     for (const char *name : {"column0", "column1", "column2", "column3", "columncount", "vis0", "vis1",
-                             "vis2", "visualcount"})
+                             "vis2", "visualcount", "cdimage0", "cdimagecount"})
         expectedNames.push_back(name);
     EXPECT_EQ(key.ValueNames(), expectedNames);
     EXPECT_EQ(key.QueryDword("column0"), (12u << 16) | 300u);
