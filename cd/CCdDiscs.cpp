@@ -25,12 +25,12 @@ void CCdDiscs::SetRecord(int drive, const CDiscRecord &record)
         m_records[drive] = record;
 }
 
-void CCdDiscs::ReadDisc(CDiscRecord &record) const
+bool CCdDiscs::ReadDisc(CDiscRecord &record, CDiscRecord *unknown) const
 {
     record.Clear(true);
     CCdReader reader(m_drives);
     if (!reader.OpenDrive(record.m_cDrive))
-        return;
+        return false;
     record.m_nTocTracks = reader.GetTrackCount();
     record.m_nFirstTrack = reader.GetFirstTrack();
     // Lengths by track number up to the last track (a disc may start above track 1), addresses by
@@ -54,20 +54,16 @@ void CCdDiscs::ReadDisc(CDiscRecord &record) const
     reader.Close();
     if (record.m_nAudioTracks == 0) {
         record.m_nTocTracks = 0;
-        return;
+        return false;
     }
     record.m_nDiscLength = static_cast<std::int32_t>(frames / 75);
     record.m_nDiscId = discId;
     if (record.Lookup(CDiscRecord::kUserCdIni, &m_drives) || record.Lookup(CDiscRecord::kProgramCdIni, &m_drives))
-        return;
-    if (m_bAutoQuery && m_autoQuery) {
-        CDiscRecord copy = record;
-        if (m_autoQuery(copy)) {
-            record = copy;
-            return;
-        }
-    }
+        return false;
+    if (unknown)
+        *unknown = record;
     record.Lookup(CDiscRecord::kCdPlayerIni, &m_drives);
+    return true;
 }
 
 void CCdDiscs::RefreshDrive(int drive)
@@ -76,10 +72,23 @@ void CCdDiscs::RefreshDrive(int drive)
         return;
     CDiscRecord record = m_records[drive];
     record.Save();
-    ReadDisc(record);
+    CDiscRecord unknown;
+    const bool query = ReadDisc(record, &unknown) && m_bAutoQuery && m_autoQuery;
     m_records[drive] = record;
     if (m_refreshed)
         m_refreshed(drive);
+    if (query)
+        m_autoQuery(drive, unknown);
+}
+
+bool CCdDiscs::TakeQueried(int drive, const CDiscRecord &record)
+{
+    if (drive < 0 || drive >= Count() || record.m_nDiscId == 0 || m_records[drive].m_nDiscId != record.m_nDiscId)
+        return false;
+    m_records[drive] = record;
+    if (m_refreshed)
+        m_refreshed(drive);
+    return true;
 }
 
 void CCdDiscs::RefreshAll()

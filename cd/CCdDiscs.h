@@ -4,7 +4,8 @@
 // CD-Text, then freedb when `autoquery` is on, then cdplayer.ini), saving records into the user
 // cd.ini, and the once-a-second media poll that triggers refreshes.
 //
-// UI thread only. The freedb query (a later part) plugs in through SetAutoQuery.
+// UI thread only. The freedb query of an unknown disc runs elsewhere (off this thread): the refresh
+// hands it a copy of the record through SetAutoQuery, and its answer comes back through TakeQueried.
 
 #include "cd/CCdDriveList.h"
 #include "cd/CDiscRecord.h"
@@ -30,11 +31,16 @@ public:
     // Replaces a drive's record (after sorting, dragging, the disc sheet or a freedb query).
     void SetRecord(int drive, const CDiscRecord &record);
 
-    // The freedb query the refresh runs when `autoquery` is on: it edits the copy it is given and
-    // returns true when the copy should replace the record.
-    using AutoQuery = std::function<bool(CDiscRecord &)>;
+    // The freedb query a refresh starts when `autoquery` is on and neither cd.ini nor CD-Text knew
+    // the disc: it gets the drive and a copy of the record as it stood before the old CD player's
+    // file was read, and returns at once.
+    using AutoQuery = std::function<void(int drive, const CDiscRecord &copy)>;
     void SetAutoQuery(AutoQuery query) { m_autoQuery = std::move(query); }
     void SetAutoQueryEnabled(bool on) { m_bAutoQuery = on; }
+    bool AutoQueryEnabled() const { return m_bAutoQuery; }
+    // A finished query's record replaces the drive's whole record when the drive still holds that
+    // disc; false (nothing changes) when the disc went meanwhile.
+    bool TakeQueried(int drive, const CDiscRecord &record);
 
     // Called with the drive index after its record was rebuilt by a refresh.
     void SetRefreshed(std::function<void(int)> refreshed) { m_refreshed = std::move(refreshed); }
@@ -49,8 +55,10 @@ public:
     int PollMedia();
 
     // Fills `record` from the disc in drive `letter` (TOC, lengths, order, lookup chain) without
-    // touching the slots. Records with disc id 0 when there is no audio disc.
-    void ReadDisc(CDiscRecord &record) const;
+    // touching the slots. Records with disc id 0 when there is no audio disc. When neither cd.ini nor
+    // CD-Text knew the disc, `unknown` (when given) receives the record before cdplayer.ini was read,
+    // and true is returned.
+    bool ReadDisc(CDiscRecord &record, CDiscRecord *unknown = nullptr) const;
 
 private:
     CCdDriveList m_drives;

@@ -3,6 +3,7 @@
 #include "cd/CdQueries.h"
 #include "platform/io/CAtomicFile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -32,6 +33,43 @@ void CDiscRecord::Clear(bool all)
     m_nFirstTrack = 0;
     m_nAudioTracks = 0;
     m_nTocTracks = 0;
+}
+
+std::string CDiscRecord::Escape(const std::string &text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            out += "\\n";
+            ++i;
+        } else if (c == '\n')
+            out += "\\n";
+        else
+            out.push_back(c);
+    }
+    return out;
+}
+
+std::int32_t CDiscRecord::TrackFrames(int track) const
+{
+    const int entry = track - m_nFirstTrack;
+    if (track < 1 || track >= kSlots || entry < 0 || entry + 1 >= kSlots || m_nLength[track] == 0)
+        return 0;
+    const std::int32_t start = entry == 0 ? 150 : m_nOffset[entry];
+    return std::max(0, m_nOffset[entry + 1] - start);
+}
+
+std::string CDiscRecord::DurationText(std::int32_t frames)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d.%02d", frames / 4500, frames / 75 % 60, frames % 75);
+    return text;
 }
 
 void CDiscRecord::Unescape(std::string &text)

@@ -54,6 +54,15 @@ public:
 
     // Rewrites \\ to \, \n to CR LF and \t to TAB; any other backslash pair stays as it is.
     static void Unescape(std::string &text);
+    // The stored form of an edited extended text, the reverse of Unescape: backslashes doubled, each
+    // line break (CR LF, or LF alone as text editors give it) as \n, each TAB as \t.
+    static std::string Escape(const std::string &text);
+
+    // Frames of audio track `track` (1/75 s): from its address to the next entry's, the disc's
+    // first track counted from frame 150. 0 for a track the disc does not have.
+    std::int32_t TrackFrames(int track) const;
+    // MM:SS.FF (minutes with a leading 0 below 10, seconds and frames with two digits).
+    static std::string DurationText(std::int32_t frames);
 
     // Fills the texts from one source. Sources 0 and 2 may open the drive through `drives` (the media
     // identity, CD-Text); with no opener those parts fail. True once the disc's section was found,

@@ -132,4 +132,7 @@ void CApplication::SaveAll()
 {
     m_doc->SaveAtExit();
     m_doc->SaveSettingsToRegistry(*m_registry);
+    // Texts found or edited for the discs still in the drives reach cd.ini now.
+    if (m_core)
+        m_core->Cd().Discs().SaveAll();
 }

@@ -10,8 +10,20 @@ CCdPlayback::CCdPlayback(CPlayerDoc &doc, CCdDriveList drives, CCdDiscs::Folders
       m_reader(std::make_unique<CCdReader>(m_discs->Drives()))
 {
     m_discs->SetRefreshed([this](int drive) { Changed(drive); });
+    m_discs->SetAutoQueryEnabled(doc.autoquery != 0);
     m_reader->SetPriority(doc.cdpriority);
     TakeSnapshot();
+}
+
+void CCdPlayback::SetAutoQuery(CCdDiscs::AutoQuery query)
+{
+    m_autoQuery = std::move(query);
+    m_discs->SetAutoQuery(m_autoQuery);
+}
+
+void CCdPlayback::SetAutoQueryEnabled(bool on)
+{
+    m_discs->SetAutoQueryEnabled(on);
 }
 
 CCdPlayback::~CCdPlayback()
@@ -30,6 +42,18 @@ void CCdPlayback::SetRecord(int drive, const CDiscRecord &record)
         return;
     m_discs->SetRecord(drive, record);
     Changed(drive);
+}
+
+bool CCdPlayback::SaveEdited(int drive, const CDiscRecord &edited)
+{
+    if (drive < 0 || drive >= DriveCount())
+        return false;
+    if (Record(drive).m_nDiscId != edited.m_nDiscId) {
+        edited.Save();
+        return false;
+    }
+    SetRecord(drive, edited);
+    return true;
 }
 
 void CCdPlayback::RefreshAll()
@@ -53,8 +77,11 @@ void CCdPlayback::ReplaceDrives(CCdDriveList drives)
     m_discs->SaveAll();
     // The reader holds the old list as its opener: it goes first.
     m_reader.reset();
+    const bool autoQuery = m_discs->AutoQueryEnabled();
     m_discs = std::make_unique<CCdDiscs>(std::move(drives), m_folders);
     m_discs->SetRefreshed([this](int drive) { Changed(drive); });
+    m_discs->SetAutoQuery(m_autoQuery);
+    m_discs->SetAutoQueryEnabled(autoQuery);
     m_reader = std::make_unique<CCdReader>(m_discs->Drives());
     m_reader->SetPriority(m_doc.cdpriority);
     m_cLastDrive = 0;

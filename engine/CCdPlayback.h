@@ -44,6 +44,10 @@ public:
 
     // Replaces a drive's record (sorting, dragging, the disc sheet, a freedb query).
     void SetRecord(int drive, const CDiscRecord &record);
+    // A record edited in the disc information sheet: it replaces the drive's record when the drive
+    // still holds that disc (true); otherwise the disc was changed meanwhile and the texts go
+    // straight into the user cd.ini under the old disc's id, the new disc's record left alone.
+    bool SaveEdited(int drive, const CDiscRecord &edited);
     // Reads every drive's disc (start-up) or one drive's again.
     void RefreshAll();
     void RefreshDrive(int drive);
@@ -52,6 +56,10 @@ public:
     // A new drive list (an image was opened); the caller has stopped CD playback. Saves and rebuilds
     // every record.
     void ReplaceDrives(CCdDriveList drives);
+    // The freedb query of unknown discs (`autoquery`), kept across new drive lists, and its answer.
+    void SetAutoQuery(CCdDiscs::AutoQuery query);
+    void SetAutoQueryEnabled(bool on);
+    bool TakeQueried(int drive, const CDiscRecord &record) { return m_discs->TakeQueried(drive, record); }
     // Called on the user-interface thread with the drive index after its record changed (-1: the
     // drive list itself changed).
     void SetListener(std::function<void(int)> listener) { m_listener = std::move(listener); }
@@ -92,6 +100,7 @@ private:
     std::unique_ptr<CCdDiscs> m_discs;
     std::unique_ptr<CCdReader> m_reader;
     std::function<void(int)> m_listener;
+    CCdDiscs::AutoQuery m_autoQuery;
 
     std::mutex m_snapshotMutex;
     std::array<Snapshot, CCdDriveList::kMaxDrives> m_snapshot;

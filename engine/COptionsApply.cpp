@@ -4,6 +4,7 @@
 #include "engine/CPlayerCore.h"
 #include "playlist/CFileAssociations.h"
 #include "playlist/CPlayerDoc.h"
+#include "playlist/CPlayerSettings.h"
 
 COptionsApply::COptionsApply(CPlayerCore &core, CMessageBox &messageBox, CFileAssociations *associations,
                              std::function<void()> trayChanged)
@@ -44,6 +45,7 @@ COptionsChoices COptionsApply::Current() const
     s.click[1] = doc.click2;
     s.click[2] = doc.click3;
     s.click[3] = doc.click4;
+    choices.freedb.autoquery = doc.autoquery != 0;
     return choices;
 }
 
@@ -91,6 +93,14 @@ COptionsApply::Result COptionsApply::Apply(const COptionsChoices &choices)
         if (keyhook != (doc.keyhook != 0 ? 1 : 0))
             m_messageBox.Show(kKeyHookRestartMessage, CMessageBox::kOk, CMessageBox::kIconInformation);
         doc.keyhook = keyhook;
+    }
+
+    const COptionsChoices::Freedb &f = choices.freedb;
+    if (f.opened) {
+        if (m_pRegistry)
+            CPlayerSettings::WriteFreedbAccount(*m_pRegistry, f.email, f.server); // failures are ignored
+        doc.autoquery = f.autoquery ? 1 : 0;
+        m_core.Cd().SetAutoQueryEnabled(f.autoquery);
     }
 
     CPlaybackEngine &engine = m_core.Engine();

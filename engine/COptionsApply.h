@@ -5,7 +5,8 @@
 // that this waits for the next start; the module settings again on the loaded track; the CD reader
 // priority when it changed; one restart of the audio output when the device, the sample rate, the
 // buffer length or the 32-bit mixing choice changed (however many of them did); and the tray icon
-// when minimise-to-tray changed.
+// when minimise-to-tray changed. When the freedb page was opened, its e-mail address and server are
+// written to the registry at once and `autoquery` takes effect for the next unknown disc.
 //
 // UI thread only.
 
@@ -16,6 +17,7 @@
 class CFileAssociations;
 class CMessageBox;
 class CPlayerCore;
+class CRegistry;
 
 class COptionsApply {
 public:
@@ -31,6 +33,9 @@ public:
     COptionsApply(CPlayerCore &core, CMessageBox &messageBox, CFileAssociations *associations,
                   std::function<void()> trayChanged = {});
 
+    // Where the freedb values are written (none: they are not).
+    void SetRegistry(CRegistry *registry) { m_pRegistry = registry; }
+
     // The choices as the settings hold them now (the pages' opening state).
     COptionsChoices Current() const;
     Result Apply(const COptionsChoices &choices);
@@ -40,4 +45,5 @@ private:
     CMessageBox &m_messageBox;
     CFileAssociations *m_pAssociations;
     std::function<void()> m_trayChanged;
+    CRegistry *m_pRegistry = nullptr;
 };

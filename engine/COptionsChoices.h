@@ -4,6 +4,7 @@
 // opened leaves its `opened` flag false and its values unused.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 struct COptionsChoices {
@@ -43,6 +44,16 @@ struct COptionsChoices {
         std::vector<FileType> fileTypes; // only the rows the page offered
     };
 
+    // The freedb account lives in the registry; its defaults are the freedb client's, and autoquery's
+    // the settings record's. The page fills all of it from there, so nothing here has a default.
+    struct Freedb {
+        bool opened = false;
+        std::string email;
+        std::string server;
+        bool autoquery{};
+    };
+
     General general;
     Setup setup;
+    Freedb freedb;
 };

@@ -2,7 +2,11 @@
 
 #include "ui/CAboutDialog.h"
 #include "ui/CAppIcon.h"
+#include "ui/CDiscInfoSheet.h"
 #include "ui/CForwardedKey.h"
+#include "ui/CFreedbAutoQuery.h"
+#include "ui/CFreedbDialog.h"
+#include "ui/CModalDialogGuard.h"
 #include "ui/CJumpDlg.h"
 #include "ui/CPlayerKeyMap.h"
 #include "ui/CQtFileDialogs.h"
@@ -13,6 +17,7 @@
 #include "engine/IScreenSaver.h"
 #include "engine/PlayerCommands.h"
 #include "playlist/CPlayerDoc.h"
+#include "playlist/CPlayerSettings.h"
 #include "ui/CPlaylistCtrl.h"
 #include "plugins/include/mv_hook.h"
 #include "platform/ipc/CIpcServer.h"
@@ -66,6 +71,9 @@ CMainFrame::CMainFrame(const Options &options, QWidget *parent)
     BuildStatusBar();
     RestorePlacement();
 
+    m_autoQuery = std::make_unique<CFreedbAutoQuery>(m_core.Cd(), [this] { return FreedbAccountNow(); }, this);
+    m_core.Cd().SetAutoQuery([this](int drive, const CDiscRecord &copy) { m_autoQuery->Start(drive, copy); });
+
     connect(m_view, &CPlayerView::statusTextChanged, m_summary, [this](const QString &text) {
         m_summary->setText(text);
         m_summary->setMinimumWidth(m_summary->fontMetrics().horizontalAdvance(text) + 8);
@@ -88,6 +96,8 @@ CMainFrame::CMainFrame(const Options &options, QWidget *parent)
 
 CMainFrame::~CMainFrame()
 {
+    m_core.Cd().SetAutoQuery({});
+    m_autoQuery.reset();
     m_visuals->StopAll();
     m_core.AttachVisualHost(nullptr);
     FreeKeyHook();
@@ -256,6 +266,8 @@ void CMainFrame::SavePlacement()
 
 bool CMainFrame::InitialUpdate(const CStartRequest &request)
 {
+    // Every drive's disc is read once at start (unknown discs go to freedb when autoquery is on).
+    m_core.Cd().RefreshAll();
     if (!m_view->InitialUpdate(request))
         return false;
     UpdateCommandStates();
@@ -339,9 +351,12 @@ bool CMainFrame::IsCommandEnabled(int id) const
     case fc::kJumpToTrack: return m_doc.EntryCount() > 0;
     case fc::kEqualizer: return m_core.Engine().EffectsAvailable();
     case fc::kNoVisuals: return false;
-    // Until the disc information sheet, the freedb client and the extraction exist.
     case fc::kDiscInformation:
-    case fc::kQueryFreedb:
+    case fc::kQueryFreedb: {
+        const int drive = CurrentCdDrive();
+        return drive >= 0 && m_core.Cd().Record(drive).m_nDiscId != 0;
+    }
+    // Until the extraction exists.
     case fc::kExtractAudio: return false;
     case fc::kCheckAllTracks: return CurrentCdDrive() >= 0;
     case fc::kOpenCdImage: return false;
@@ -445,6 +460,8 @@ bool CMainFrame::Execute(int id)
         links.messageBox = m_options.messageBox;
         links.associations = m_options.associations;
         links.trayChanged = [this] { OnTrayOptionChanged(); };
+        links.registry = m_options.registry;
+        links.hasCdDrive = m_core.Cd().DriveCount() > 0;
         COptionsSheet sheet(links, this);
         sheet.exec();
         break;
@@ -538,10 +555,53 @@ int CMainFrame::CurrentCdDrive() const
 
 void CMainFrame::OnDiscInformation()
 {
+    ShowDiscInfo(CurrentCdDrive());
 }
 
 void CMainFrame::OnQueryFreedb()
 {
+    QueryFreedb(CurrentCdDrive());
+}
+
+CFreedbDialog::Account CMainFrame::FreedbAccountNow() const
+{
+    if (!m_options.registry)
+        return {};
+    return {CPlayerSettings::ReadFreedbServer(*m_options.registry), CPlayerSettings::ReadFreedbEmail(*m_options.registry)};
+}
+
+bool CMainFrame::ShowDiscInfo(int drive)
+{
+    CCdPlayback &cd = m_core.Cd();
+    if (drive < 0 || drive >= cd.DriveCount())
+        return false;
+    CModalDialogGuard guard(m_doc);
+    CDiscInfoSheet::Links links;
+    links.messageBox = m_options.messageBox;
+    links.drives = &cd.Discs().Drives();
+    links.account = FreedbAccountNow();
+    links.x = &m_nDiscInfoX;
+    links.y = &m_nDiscInfoY;
+    CDiscInfoSheet sheet(cd.Record(drive), links, this);
+    if (sheet.exec() != QDialog::Accepted)
+        return false;
+    if (!cd.SaveEdited(drive, sheet.Record()))
+        return false;
+    UpdateCommandStates();
+    return drive == CurrentCdDrive();
+}
+
+bool CMainFrame::QueryFreedb(int drive)
+{
+    CCdPlayback &cd = m_core.Cd();
+    if (drive < 0 || drive >= cd.DriveCount() || cd.Record(drive).m_nDiscId == 0)
+        return false;
+    CModalDialogGuard guard(m_doc);
+    CFreedbDialog freedb(FreedbAccountNow(), m_options.messageBox, this);
+    CDiscRecord copy = cd.Record(drive);
+    if (!freedb.Query(copy))
+        return false;
+    return cd.TakeQueried(drive, copy);
 }
 
 void CMainFrame::OnExtractAudio()

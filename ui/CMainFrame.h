@@ -15,6 +15,7 @@
 // on this thread.
 
 #include "platform/io/CDynamicLibrary.h"
+#include "ui/CFreedbDialog.h"
 #include "ui/CPlayerView.h"
 #include "ui/CTrayClickCounter.h"
 #include "ui/CTrayPlaylistMenu.h"
@@ -31,6 +32,7 @@
 #include <string>
 
 class CFileAssociations;
+class CFreedbAutoQuery;
 class CIpcRecord;
 class CMessageBox;
 class CIpcServer;
@@ -130,6 +132,13 @@ public:
 
     // The drive index of the CD tab on show, or -1 on the playlist tab.
     int CurrentCdDrive() const;
+    // The disc information sheet for `drive`; true when its "Save" changed the shown drive's record.
+    bool ShowDiscInfo(int drive);
+    // The freedb query of `drive`'s disc; its answer replaces the drive's record.
+    bool QueryFreedb(int drive);
+    // Where the disc information sheet opens next (left, top).
+    int m_nDiscInfoX = 0;
+    int m_nDiscInfoY = 0;
 
     CPlayerView &View() { return *m_view; }
     CVisualHost &Visuals() { return *m_visuals; }
@@ -188,6 +197,7 @@ private:
     void OnDiscInformation();
     void OnQueryFreedb();
     void OnExtractAudio();
+    CFreedbDialog::Account FreedbAccountNow() const;
 
     CPlayerCore &m_core;
     CPlayerDoc &m_doc;
@@ -214,6 +224,8 @@ private:
     bool m_bClosed = false;
     unsigned m_nTicks = 0;
     std::string m_strTip;
+
+    std::unique_ptr<CFreedbAutoQuery> m_autoQuery;
 
     CDynamicLibrary m_hookLibrary;
     bool m_bHookInstalled = false;

@@ -3,6 +3,7 @@
 #include "ui/CModalDialogGuard.h"
 #include "ui/COptionsBass.h"
 #include "ui/COptionsFileTypes.h"
+#include "ui/COptionsFreeDB.h"
 #include "engine/CPlayerCore.h"
 
 #include <QDialogButtonBox>
@@ -22,6 +23,11 @@ COptionsSheet::COptionsSheet(const Links &links, QWidget *parent)
                                     m_tabs);
     m_tabs->addTab(m_general, QStringLiteral("General"));
     m_tabs->addTab(m_setup, QStringLiteral("Setup"));
+    if (links.hasCdDrive) {
+        m_freedb = new COptionsFreeDB(current.freedb, links.registry, m_tabs);
+        m_tabs->addTab(m_freedb, QStringLiteral("freedb"));
+    }
+    m_apply.SetRegistry(links.registry);
     layout->addWidget(m_tabs);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     layout->addWidget(buttons);
@@ -40,6 +46,8 @@ void COptionsSheet::accept()
     COptionsChoices choices = m_apply.Current();
     m_general->Read(choices.general);
     m_setup->Read(choices.setup);
+    if (m_freedb)
+        m_freedb->Read(choices.freedb);
     m_result = m_apply.Apply(choices);
     QDialog::accept();
 }

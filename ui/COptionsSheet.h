@@ -1,5 +1,6 @@
 #pragma once
-// The modal options sheet "Melvane Options" (Ctrl+P): the pages "General" and "Setup". The settings
+// The modal options sheet "Melvane Options" (Ctrl+P): the pages "General" and "Setup", and "freedb"
+// when there is a CD drive (a CD image counts as one). The settings
 // change only when the user confirms with OK; COptionsApply then applies the pages' choices.
 //
 // Threads: user-interface thread only.
@@ -15,6 +16,8 @@ class CMessageBox;
 class CPlayerCore;
 class COptionsBass;
 class COptionsFileTypes;
+class COptionsFreeDB;
+class CRegistry;
 class QTabWidget;
 
 class COptionsSheet : public QDialog {
@@ -26,6 +29,7 @@ public:
         CPlayerCore *core = nullptr;            // required
         CMessageBox *messageBox = nullptr;      // required
         CFileAssociations *associations = nullptr;
+        CRegistry *registry = nullptr;          // the freedb account and server list; null: not kept
         bool hasCdDrive = false;
         std::function<void()> trayChanged; // minimizetray changed
     };
@@ -39,6 +43,7 @@ public:
     QTabWidget *Tabs() const { return m_tabs; }
     COptionsBass *GeneralPage() const { return m_general; }
     COptionsFileTypes *SetupPage() const { return m_setup; }
+    COptionsFreeDB *FreedbPage() const { return m_freedb; } // null without a CD drive
     // What the last OK did.
     const COptionsApply::Result &LastResult() const { return m_result; }
 
@@ -48,5 +53,6 @@ private:
     QTabWidget *m_tabs = nullptr;
     COptionsBass *m_general = nullptr;
     COptionsFileTypes *m_setup = nullptr;
+    COptionsFreeDB *m_freedb = nullptr;
     COptionsApply::Result m_result;
 };

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -79,11 +81,7 @@ TEST_F(CCdDiscsTest, LookupChainOrderAndSaving)
     ASSERT_TRUE(WriteTextFile(program, "<" + m_key + ">\ntitle=From program\n0=P1\norder=3 0\n"));
     CCdDiscs discs(CCdDriveList({}, {m_image.cuePath}), m_folders);
     int queries = 0;
-    discs.SetAutoQuery([&](CDiscRecord &copy) {
-        ++queries;
-        copy.m_strDiscTitle = "From freedb";
-        return true;
-    });
+    discs.SetAutoQuery([&](int, const CDiscRecord &) { ++queries; });
     discs.SetAutoQueryEnabled(true);
     discs.RefreshDrive(0);
     EXPECT_EQ(discs.Record(0).m_strDiscTitle, "From program");
@@ -132,13 +130,24 @@ TEST_F(CCdDiscsTest, FreedbSeamAndCdPlayerIni)
     for (const auto &c : cases) {
         CCdDiscs discs(CCdDriveList({}, {image.cuePath}), m_folders);
         int queries = 0;
-        discs.SetAutoQuery([&](CDiscRecord &copy) {
+        // The query answers later, off the refresh; the copy it gets holds no cdplayer.ini texts.
+        std::vector<std::pair<int, CDiscRecord>> started;
+        discs.SetAutoQuery([&](int drive, const CDiscRecord &copy) {
             ++queries;
-            copy.m_strArtist = "freedb";
-            return c.answer;
+            EXPECT_EQ(copy.m_strArtist, "");
+            started.emplace_back(drive, copy);
         });
         discs.SetAutoQueryEnabled(c.on);
         discs.RefreshDrive(0);
+        for (auto &[drive, copy] : started) {
+            CDiscRecord other = copy;
+            other.m_nDiscId ^= 1;
+            other.m_strArtist = "another disc";
+            EXPECT_FALSE(discs.TakeQueried(drive, other)) << "an answer for a disc no longer in the drive";
+            copy.m_strArtist = "freedb";
+            if (c.answer)
+                EXPECT_TRUE(discs.TakeQueried(drive, copy));
+        }
         EXPECT_EQ(discs.Record(0).m_strArtist, c.artist);
         EXPECT_EQ(queries, c.queries);
         if (std::string(c.artist) == "Old player") {
