@@ -14,38 +14,9 @@ COptionsApply::COptionsApply(CPlayerCore &core, CMessageBox &messageBox, CFileAs
 
 COptionsChoices COptionsApply::Current() const
 {
-    const CPlayerDoc &doc = m_core.Doc();
     COptionsChoices choices;
-    COptionsChoices::General &g = choices.general;
-    g.bassdev = doc.bassdev;
-    g.bassfreq = doc.bassfreq;
-    g.bassbuffer = doc.bassbuffer;
-    g.bassfloat = doc.bassfloat;
-    g.gapless = doc.gapless;
-    g.cdpriority = doc.cdpriority;
-    g.autocorrect = doc.autocorrect;
-    g.modlevels = doc.modlevels;
-    g.mixing1 = doc.mixing1;
-    g.mixing2 = doc.mixing2;
-    g.panning1 = doc.panning1;
-    g.panning2 = doc.panning2;
-    g.surround1 = doc.surround1;
-    g.surround2 = doc.surround2;
-    g.ramping1 = doc.ramping1;
-    g.ramping2 = doc.ramping2;
-    g.looping = doc.looping;
-    COptionsChoices::Setup &s = choices.setup;
-    s.autoplay0 = doc.autoplay0;
-    s.autoplay1 = doc.autoplay1;
-    s.lastpos = doc.lastpos;
-    s.keyhook = doc.keyhook;
-    s.minimizetray = doc.minimizetray;
-    s.minimizestart = doc.minimizestart;
-    s.click[0] = doc.click1;
-    s.click[1] = doc.click2;
-    s.click[2] = doc.click3;
-    s.click[3] = doc.click4;
-    choices.freedb.autoquery = doc.autoquery != 0;
+    choices.settings = m_core.Doc();
+    choices.freedb.autoquery = m_core.Doc().autoquery != 0;
     return choices;
 }
 
@@ -53,24 +24,23 @@ COptionsApply::Result COptionsApply::Apply(const COptionsChoices &choices)
 {
     CPlayerDoc &doc = m_core.Doc();
     Result result;
-    const COptionsChoices::General &g = choices.general;
-    doc.autocorrect = g.autocorrect != 0 ? 1 : 0;
-    doc.modlevels = g.modlevels != 0 ? 1 : 0;
-    doc.mixing1 = g.mixing1;
-    doc.mixing2 = g.mixing2;
-    doc.panning1 = g.panning1;
-    doc.panning2 = g.panning2;
-    doc.surround1 = g.surround1;
-    doc.surround2 = g.surround2;
-    doc.ramping1 = g.ramping1;
-    doc.ramping2 = g.ramping2;
-    doc.looping = g.looping;
-    doc.gapless = g.gapless != 0 ? 1 : 0;
+    const CPlayerSettings &chosen = choices.settings;
+    doc.autocorrect = chosen.autocorrect != 0 ? 1 : 0;
+    doc.modlevels = chosen.modlevels != 0 ? 1 : 0;
+    doc.mixing1 = chosen.mixing1;
+    doc.mixing2 = chosen.mixing2;
+    doc.panning1 = chosen.panning1;
+    doc.panning2 = chosen.panning2;
+    doc.surround1 = chosen.surround1;
+    doc.surround2 = chosen.surround2;
+    doc.ramping1 = chosen.ramping1;
+    doc.ramping2 = chosen.ramping2;
+    doc.looping = chosen.looping;
+    doc.gapless = chosen.gapless != 0 ? 1 : 0;
 
     bool trayChanged = false;
-    const COptionsChoices::Setup &s = choices.setup;
-    if (s.opened) {
-        for (const COptionsChoices::FileType &type : s.fileTypes) {
+    if (choices.setupOpened) {
+        for (const COptionsChoices::FileType &type : choices.fileTypes) {
             if (!m_pAssociations || type.checked == type.wasAssociated)
                 continue;
             if (type.checked)
@@ -78,18 +48,18 @@ COptionsApply::Result COptionsApply::Apply(const COptionsChoices &choices)
             else
                 m_pAssociations->Dissociate(type.row);
         }
-        doc.autoplay0 = s.autoplay0 != 0 ? 1 : 0;
-        doc.autoplay1 = s.autoplay1 != 0 ? 1 : 0;
-        doc.lastpos = s.lastpos != 0 ? 1 : 0;
-        doc.minimizestart = s.minimizestart != 0 ? 1 : 0;
-        const std::int32_t tray = s.minimizetray != 0 ? 1 : 0;
+        doc.autoplay0 = chosen.autoplay0 != 0 ? 1 : 0;
+        doc.autoplay1 = chosen.autoplay1 != 0 ? 1 : 0;
+        doc.lastpos = chosen.lastpos != 0 ? 1 : 0;
+        doc.minimizestart = chosen.minimizestart != 0 ? 1 : 0;
+        const std::int32_t tray = chosen.minimizetray != 0 ? 1 : 0;
         trayChanged = tray != doc.minimizetray;
         doc.minimizetray = tray;
-        doc.click1 = s.click[0];
-        doc.click2 = s.click[1];
-        doc.click3 = s.click[2];
-        doc.click4 = s.click[3];
-        const std::int32_t keyhook = s.keyhook != 0 ? 1 : 0;
+        doc.click1 = chosen.click1;
+        doc.click2 = chosen.click2;
+        doc.click3 = chosen.click3;
+        doc.click4 = chosen.click4;
+        const std::int32_t keyhook = chosen.keyhook != 0 ? 1 : 0;
         if (keyhook != (doc.keyhook != 0 ? 1 : 0))
             m_messageBox.Show(kKeyHookRestartMessage, CMessageBox::kOk, CMessageBox::kIconInformation);
         doc.keyhook = keyhook;
@@ -107,15 +77,15 @@ COptionsApply::Result COptionsApply::Apply(const COptionsChoices &choices)
     engine.ComputeModuleFlags();
     engine.ApplyModuleSettings(CPlaylistEntry(engine.CurrentEntry()));
 
-    if (g.cdpriority != doc.cdpriority)
-        doc.cdpriority = g.cdpriority; // the CD reader takes it at its next start
+    if (chosen.cdpriority != doc.cdpriority)
+        doc.cdpriority = chosen.cdpriority; // the CD reader takes it at its next start
 
-    if (g.bassbuffer != doc.bassbuffer || g.bassdev != doc.bassdev || g.bassfreq != doc.bassfreq ||
-        (g.bassfloat != 0) != (doc.bassfloat != 0)) {
-        doc.bassbuffer = g.bassbuffer;
-        doc.bassdev = g.bassdev;
-        doc.bassfreq = g.bassfreq;
-        doc.bassfloat = g.bassfloat != 0 ? 1 : 0;
+    if (chosen.bassbuffer != doc.bassbuffer || chosen.bassdev != doc.bassdev || chosen.bassfreq != doc.bassfreq ||
+        (chosen.bassfloat != 0) != (doc.bassfloat != 0)) {
+        doc.bassbuffer = chosen.bassbuffer;
+        doc.bassdev = chosen.bassdev;
+        doc.bassfreq = chosen.bassfreq;
+        doc.bassfloat = chosen.bassfloat != 0 ? 1 : 0;
         m_core.RestartOutput();
         result.outputRestarted = true;
     }

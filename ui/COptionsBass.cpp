@@ -29,7 +29,7 @@ QComboBox *COptionsBass::AddList(const char *name, std::initializer_list<const c
     return list;
 }
 
-COptionsBass::COptionsBass(const COptionsChoices::General &current, const std::vector<std::string> &devices,
+COptionsBass::COptionsBass(const CPlayerSettings &current, const std::vector<std::string> &devices,
                            bool floatOutput, bool hasCdDrive, QWidget *parent)
     : QWidget(parent)
 {
@@ -120,7 +120,7 @@ COptionsBass::COptionsBass(const COptionsChoices::General &current, const std::v
     layout->addStretch(1);
 }
 
-void COptionsBass::Read(COptionsChoices::General &choices) const
+void COptionsBass::Read(CPlayerSettings &choices) const
 {
     // A stored device past the list shows the first one; only a device the user picks replaces it.
     if (m_device->count() > 0 && m_device->currentIndex() != m_nShownDevice)

@@ -7,7 +7,7 @@
 //
 // Threads: user-interface thread only.
 
-#include "engine/COptionsChoices.h"
+#include "playlist/CPlayerSettings.h"
 
 #include <QWidget>
 
@@ -24,12 +24,12 @@ class COptionsBass : public QWidget {
 public:
     // `devices`: the engine's output device names; `floatOutput`: whether 32-bit mixing is available;
     // without a CD drive the priority list and its label are disabled.
-    COptionsBass(const COptionsChoices::General &current, const std::vector<std::string> &devices, bool floatOutput,
+    COptionsBass(const CPlayerSettings &current, const std::vector<std::string> &devices, bool floatOutput,
                  bool hasCdDrive, QWidget *parent = nullptr);
 
     // The page's values over `choices`. The device stays as stored unless another one was picked; the
     // priority and 32-bit mixing stay when their controls are disabled.
-    void Read(COptionsChoices::General &choices) const;
+    void Read(CPlayerSettings &choices) const;
 
 private:
     QComboBox *AddList(const char *name, std::initializer_list<const char *> items, int selected);

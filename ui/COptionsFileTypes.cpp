@@ -19,7 +19,23 @@ QCheckBox *COptionsFileTypes::AddCheck(const char *name, const char *text)
     return box;
 }
 
-COptionsFileTypes::COptionsFileTypes(const COptionsChoices::Setup &current, CFileAssociations *associations,
+namespace {
+
+std::int32_t &ClickSetting(CPlayerSettings &settings, int click)
+{
+    std::int32_t *const clicks[] = {&settings.click1, &settings.click2, &settings.click3, &settings.click4};
+    return *clicks[click];
+}
+
+std::int32_t ClickSetting(const CPlayerSettings &settings, int click)
+{
+    const std::int32_t clicks[] = {settings.click1, settings.click2, settings.click3, settings.click4};
+    return clicks[click];
+}
+
+} // namespace
+
+COptionsFileTypes::COptionsFileTypes(const CPlayerSettings &current, CFileAssociations *associations,
                                      bool wmaAvailable, bool hasCdDrive, QWidget *parent)
     : QWidget(parent), m_current(current), m_pAssociations(associations)
 {
@@ -95,7 +111,7 @@ void COptionsFileTypes::Initialise()
     m_minimizetray->setChecked(m_current.minimizetray != 0);
     m_minimizestart->setChecked(m_current.minimizestart != 0);
     for (int i = 0; i < 4; ++i) {
-        const int action = m_current.click[i];
+        const int action = ClickSetting(m_current, i);
         m_clicks[i]->setCurrentIndex(action >= 0 && action < m_clicks[i]->count() ? action : 0);
     }
     for (int i = 0; i < m_types->topLevelItemCount(); ++i) {
@@ -108,19 +124,19 @@ void COptionsFileTypes::Initialise()
         m_types->setCurrentItem(m_types->topLevelItem(0));
 }
 
-void COptionsFileTypes::Read(COptionsChoices::Setup &choices) const
+void COptionsFileTypes::Read(COptionsChoices &choices) const
 {
-    choices.opened = m_bInitialised;
+    choices.setupOpened = m_bInitialised;
     if (!m_bInitialised)
         return;
-    choices.autoplay0 = m_autoplay0->isChecked() ? 1 : 0;
-    choices.autoplay1 = m_autoplay1->isChecked() ? 1 : 0;
-    choices.lastpos = m_lastpos->isChecked() ? 1 : 0;
-    choices.keyhook = m_keyhook->isChecked() ? 1 : 0;
-    choices.minimizetray = m_minimizetray->isChecked() ? 1 : 0;
-    choices.minimizestart = m_minimizestart->isChecked() ? 1 : 0;
+    choices.settings.autoplay0 = m_autoplay0->isChecked() ? 1 : 0;
+    choices.settings.autoplay1 = m_autoplay1->isChecked() ? 1 : 0;
+    choices.settings.lastpos = m_lastpos->isChecked() ? 1 : 0;
+    choices.settings.keyhook = m_keyhook->isChecked() ? 1 : 0;
+    choices.settings.minimizetray = m_minimizetray->isChecked() ? 1 : 0;
+    choices.settings.minimizestart = m_minimizestart->isChecked() ? 1 : 0;
     for (int i = 0; i < 4; ++i)
-        choices.click[i] = m_clicks[i]->currentIndex();
+        ClickSetting(choices.settings, i) = m_clicks[i]->currentIndex();
     choices.fileTypes.clear();
     for (int i = 0; i < m_types->topLevelItemCount(); ++i) {
         const QTreeWidgetItem *item = m_types->topLevelItem(i);

@@ -26,13 +26,13 @@ public:
 
     // The WMA row is offered only with the Windows Media plug-in, the CD row only with a CD drive;
     // without `associations` the list stays empty.
-    COptionsFileTypes(const COptionsChoices::Setup &current, CFileAssociations *associations, bool wmaAvailable,
+    COptionsFileTypes(const CPlayerSettings &current, CFileAssociations *associations, bool wmaAvailable,
                       bool hasCdDrive, QWidget *parent = nullptr);
 
     bool Initialised() const { return m_bInitialised; }
     // Fills the controls (once); showing the page does it.
     void Initialise();
-    void Read(COptionsChoices::Setup &choices) const;
+    void Read(COptionsChoices &choices) const;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -40,7 +40,7 @@ protected:
 private:
     QCheckBox *AddCheck(const char *name, const char *text);
 
-    COptionsChoices::Setup m_current;
+    CPlayerSettings m_current;
     CFileAssociations *m_pAssociations;
     bool m_bInitialised = false;
     QCheckBox *m_autoplay0 = nullptr;

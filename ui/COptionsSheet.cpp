@@ -18,8 +18,8 @@ COptionsSheet::COptionsSheet(const Links &links, QWidget *parent)
     m_tabs = new QTabWidget(this);
     const COptionsChoices current = m_apply.Current();
     const CPlaybackEngine &engine = links.core->Engine();
-    m_general = new COptionsBass(current.general, engine.DeviceNames(), engine.FloatSupported(), links.hasCdDrive, m_tabs);
-    m_setup = new COptionsFileTypes(current.setup, links.associations, links.core->WmaAvailable(), links.hasCdDrive,
+    m_general = new COptionsBass(current.settings, engine.DeviceNames(), engine.FloatSupported(), links.hasCdDrive, m_tabs);
+    m_setup = new COptionsFileTypes(current.settings, links.associations, links.core->WmaAvailable(), links.hasCdDrive,
                                     m_tabs);
     m_tabs->addTab(m_general, QStringLiteral("General"));
     m_tabs->addTab(m_setup, QStringLiteral("Setup"));
@@ -44,8 +44,8 @@ int COptionsSheet::exec()
 void COptionsSheet::accept()
 {
     COptionsChoices choices = m_apply.Current();
-    m_general->Read(choices.general);
-    m_setup->Read(choices.setup);
+    m_general->Read(choices.settings);
+    m_setup->Read(choices);
     if (m_freedb)
         m_freedb->Read(choices.freedb);
     m_result = m_apply.Apply(choices);
