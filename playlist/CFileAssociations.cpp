@@ -54,8 +54,56 @@ std::optional<std::string> ReadBackup(const CRegistry &registry, const std::stri
 
 CFileAssociations::Places CFileAssociations::UserPlaces()
 {
-    return {CDesktopEntry::UserApplicationsFolder(), CMimeAppsList::UserFile(), CDesktopEntry::ApplicationFolders()};
+    return {CDesktopEntry::UserApplicationsFolder(), CMimeAppsList::UserFile(), CDesktopEntry::ApplicationFolders(),
+            CMimeAppsList::UserDesktopFiles()};
 }
+
+// The user's lists in lookup order, the desktop's own first and mimeapps.list last.
+class CFileAssociations::Lists {
+public:
+    explicit Lists(const Places &places)
+    {
+        for (const std::string &path : places.desktopLists)
+            m_lists.emplace_back(path);
+        m_lists.emplace_back(places.mimeAppsList);
+        m_changed.assign(m_lists.size(), false);
+    }
+
+    // Desktop lists that cannot be read are left out (and never written); false when mimeapps.list
+    // cannot be read.
+    bool Load()
+    {
+        for (std::size_t i = 0; i + 1 < m_lists.size(); ++i)
+            m_readable.push_back(m_lists[i].Load());
+        m_readable.push_back(m_lists.back().Load());
+        return m_readable.back();
+    }
+
+    // The list whose default for `type` applies: the first one naming a default, else mimeapps.list.
+    CMimeAppsList &For(std::string_view type, bool willChange)
+    {
+        std::size_t i = 0;
+        while (i + 1 < m_lists.size() && !(m_readable[i] && m_lists[i].Default(type)))
+            ++i;
+        if (willChange)
+            m_changed[i] = true;
+        return m_lists[i];
+    }
+
+    bool Save() const
+    {
+        bool saved = true;
+        for (std::size_t i = 0; i < m_lists.size(); ++i)
+            if (m_changed[i])
+                saved = m_lists[i].Save() && saved;
+        return saved;
+    }
+
+private:
+    std::vector<CMimeAppsList> m_lists;
+    std::vector<bool> m_readable;
+    std::vector<bool> m_changed;
+};
 
 CFileAssociations::CFileAssociations(CRegistry &registry, std::string program, Places places)
     : m_registry(registry), m_strProgram(std::move(program)), m_places(std::move(places))
@@ -119,12 +167,12 @@ std::string CFileAssociations::BackupKey(std::string_view mimeType) const
 
 bool CFileAssociations::IsAssociated(int row) const
 {
-    CMimeAppsList list(m_places.mimeAppsList);
-    if (!list.Load())
+    Lists lists(m_places);
+    if (!lists.Load())
         return false;
     const RowInfo &info = Info(row);
     for (std::string_view type : info.mimeTypes) {
-        if (list.FirstDefault(type) != info.entry)
+        if (lists.For(type, false).FirstDefault(type) != info.entry)
             return false;
     }
     return true;
@@ -132,11 +180,12 @@ bool CFileAssociations::IsAssociated(int row) const
 
 bool CFileAssociations::Associate(int row)
 {
-    CMimeAppsList list(m_places.mimeAppsList);
-    if (!list.Load())
+    Lists lists(m_places);
+    if (!lists.Load())
         return false;
     const RowInfo &info = Info(row);
     for (std::string_view type : info.mimeTypes) {
+        CMimeAppsList &list = lists.For(type, true);
         const auto previous = list.Default(type);
         if (previous && !previous->empty() && list.FirstDefault(type) != info.entry) {
             // Without its backup the previous default could not come back: leave this type alone.
@@ -147,17 +196,18 @@ bool CFileAssociations::Associate(int row)
         }
         list.SetDefault(type, std::string(info.entry) + ";");
     }
-    return list.Save();
+    return lists.Save();
 }
 
 bool CFileAssociations::Dissociate(int row)
 {
-    CMimeAppsList list(m_places.mimeAppsList);
-    if (!list.Load())
+    Lists lists(m_places);
+    if (!lists.Load())
         return false;
     const RowInfo &info = Info(row);
     std::vector<std::string> restored;
     for (std::string_view type : info.mimeTypes) {
+        CMimeAppsList &list = lists.For(type, true);
         const std::string key = BackupKey(type);
         restored.push_back(key);
         if (list.FirstDefault(type) != info.entry)
@@ -176,7 +226,7 @@ bool CFileAssociations::Dissociate(int row)
         else
             list.SetDefault(type, allInstalled ? backup : kept);
     }
-    if (!list.Save())
+    if (!lists.Save())
         return false;
     for (const std::string &key : restored) {
         CRegistryKey backup;

@@ -47,10 +47,14 @@ public:
     static constexpr const char *kBackupValue = "MVBack";
 
     // Where the entries are written, the associations file, and where installed entries are found.
+    // The desktop's own lists (`desktopLists`, e.g. gnome-mimeapps.list) come first when a default
+    // is looked up: a type whose default one of them names is changed there, so that the desktop
+    // follows the change and undoing it puts that file back as it was.
     struct Places {
         std::string applications;
         std::string mimeAppsList;
         std::vector<std::string> entryFolders;
+        std::vector<std::string> desktopLists;
     };
     // The user's folders from the XDG variables.
     static Places UserPlaces();
@@ -72,6 +76,8 @@ public:
     bool Dissociate(int row);
 
 private:
+    class Lists;
+
     std::string BackupKey(std::string_view mimeType) const;
 
     CRegistry &m_registry;

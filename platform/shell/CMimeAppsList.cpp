@@ -2,6 +2,7 @@
 
 #include "platform/io/CAtomicFile.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -39,13 +40,40 @@ bool IsGroupLine(std::string_view line)
 
 } // namespace
 
-std::string CMimeAppsList::UserFile()
+namespace {
+
+std::string UserConfigFolder()
 {
     const char *config = std::getenv("XDG_CONFIG_HOME");
     if (config && config[0] == '/')
-        return std::string(config) + "/mimeapps.list";
+        return config;
     const char *home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.config/mimeapps.list";
+    return std::string(home ? home : "") + "/.config";
+}
+
+} // namespace
+
+std::string CMimeAppsList::UserFile()
+{
+    return UserConfigFolder() + "/mimeapps.list";
+}
+
+std::vector<std::string> CMimeAppsList::UserDesktopFiles()
+{
+    std::vector<std::string> files;
+    const char *desktops = std::getenv("XDG_CURRENT_DESKTOP");
+    std::string_view rest = desktops ? desktops : "";
+    while (!rest.empty()) {
+        const std::size_t colon = rest.find(':');
+        std::string name(rest.substr(0, colon));
+        rest = colon == std::string_view::npos ? std::string_view{} : rest.substr(colon + 1);
+        if (name.empty() || name.find('/') != std::string::npos)
+            continue;
+        for (char &c : name)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        files.push_back(UserConfigFolder() + "/" + name + "-mimeapps.list");
+    }
+    return files;
 }
 
 CMimeAppsList::CMimeAppsList(std::string path) : m_strPath(std::move(path)) {}

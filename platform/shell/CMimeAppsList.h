@@ -26,6 +26,10 @@ public:
 
     // $XDG_CONFIG_HOME/mimeapps.list ($HOME/.config/mimeapps.list when the variable is unset or relative).
     static std::string UserFile();
+    // The user's lists for the desktops named in $XDG_CURRENT_DESKTOP, in its order
+    // ($XDG_CONFIG_HOME/gnome-mimeapps.list for "GNOME"): they come before UserFile() when a
+    // program looks a default up.
+    static std::vector<std::string> UserDesktopFiles();
 
     explicit CMimeAppsList(std::string path);
 

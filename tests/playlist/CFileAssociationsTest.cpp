@@ -31,13 +31,18 @@ protected:
     A Associations(const std::string &program = "/bin/true")
     {
         return A(registry, program,
-                 {dir.file("data/applications"), MimeApps(), {dir.file("data/applications"), dir.file("system")}});
+                 {dir.file("data/applications"), MimeApps(), {dir.file("data/applications"), dir.file("system")},
+                  {DesktopList()}});
     }
     std::string MimeApps() const { return dir.file("config/mimeapps.list"); }
-    std::string Query(std::string_view type) const
+    // The list of the desktop named kDesktop, which xdg-mime reads before mimeapps.list.
+    static constexpr const char *kDesktop = "X-Test-Desktop";
+    std::string DesktopList() const { return dir.file("config/x-test-desktop-mimeapps.list"); }
+    std::string Query(std::string_view type, bool onDesktop = false) const
     {
         std::string answer = CommandOutput(
-            "env -u XDG_CURRENT_DESKTOP -u KDE_FULL_SESSION -u GNOME_DESKTOP_SESSION_ID -u DESKTOP_SESSION"
+            "env -u XDG_CURRENT_DESKTOP -u KDE_FULL_SESSION -u GNOME_DESKTOP_SESSION_ID -u DESKTOP_SESSION " +
+            std::string(onDesktop ? "XDG_CURRENT_DESKTOP=" + std::string(kDesktop) : "") +
             " XDG_CONFIG_HOME='" + dir.file("config") + "' XDG_CONFIG_DIRS='" + dir.file("system") +
             "' XDG_DATA_HOME='" + dir.file("data") + "' XDG_DATA_DIRS='" + dir.file("system") +
             "' xdg-mime query default " + std::string(type));
@@ -87,6 +92,33 @@ TEST_F(FileAssociationsTest, EveryRowBecomesOursAndGoesBackExactly)
     }
     const CRegistryHive hive = registry.Load(RegistryRoot::CurrentUser);
     EXPECT_EQ(hive.FindValue("Software\\Classes\\audio/mpeg", A::kBackupValue), nullptr) << "backup removed";
+}
+
+// A default named in the desktop's own list wins over mimeapps.list: associating changes it there, so
+// that the desktop follows, and dissociating puts both files back as they were.
+TEST_F(FileAssociationsTest, TheDesktopsOwnListIsChangedWhereItDecides)
+{
+    const std::string desktopText = "[Default Applications]\naudio/mpeg=second.desktop;\n";
+    const std::string mainText = "[Default Applications]\naudio/mpeg=other.desktop;\naudio/flac=other.desktop;\n";
+    ASSERT_TRUE(WriteWholeFile(DesktopList(), desktopText));
+    ASSERT_TRUE(WriteWholeFile(MimeApps(), mainText));
+    A associations = Associations();
+    ASSERT_TRUE(associations.RegisterShellClasses());
+    ASSERT_EQ(Query("audio/mpeg", true), "second.desktop");
+
+    for (const int row : {A::kRowMp3, A::kRowFlac}) {
+        SCOPED_TRACE(A::Info(row).type);
+        EXPECT_FALSE(associations.IsAssociated(row));
+        ASSERT_TRUE(associations.Associate(row));
+        EXPECT_TRUE(associations.IsAssociated(row));
+        EXPECT_EQ(Query(A::Info(row).mimeTypes[0], true), A::kPlayEntry);
+        ASSERT_TRUE(associations.Dissociate(row));
+        EXPECT_FALSE(associations.IsAssociated(row));
+    }
+    EXPECT_EQ(Query("audio/mpeg", true), "second.desktop");
+    EXPECT_EQ(Query("audio/flac", true), "other.desktop");
+    EXPECT_EQ(ReadWholeFile(DesktopList()), desktopText);
+    EXPECT_EQ(ReadWholeFile(MimeApps()), mainText);
 }
 
 TEST_F(FileAssociationsTest, FaultsLoseNothing)
