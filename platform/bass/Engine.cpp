@@ -276,8 +276,10 @@ HMUSIC Engine::musicLoad(const char *path, DWORD flags)
         return fail(BASS_ERROR_FORMAT, 0u);
     module->setFlags(flags);
     ModuleSource *raw = module.get();
-    auto channel = std::make_shared<Channel>(ChannelKind::Music, std::move(module), raw, m_outputRate, bufferFrames(),
-                                             (flags & kEffectsMusicFloat) != 0, m_mixSequence);
+    const auto ahead = static_cast<std::size_t>(kMusicAheadSeconds * m_outputRate);
+    auto channel = std::make_shared<Channel>(ChannelKind::Music, std::move(module), raw, m_outputRate,
+                                             std::min(bufferFrames(), ahead), (flags & kEffectsMusicFloat) != 0,
+                                             m_mixSequence);
     return addChannel(std::move(channel));
 }
 

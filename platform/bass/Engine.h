@@ -45,6 +45,9 @@ public:
     static constexpr std::size_t kMaxChannels = 256;
     static constexpr std::size_t kMaxEffects = 4096;
     static constexpr int kClockPeriodMs = 40; // the no-sound clock's mixing period
+    // Modules are rendered at most this far ahead of what is heard, whatever the buffer length, so
+    // that a change of amplification, panning or flags is heard at once.
+    static constexpr double kMusicAheadSeconds = 0.25;
 
     Engine();
     ~Engine();

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -254,4 +256,40 @@ TEST(Music, FloatMixingChosenAtLoadSurvivesThePlayFlags)
             EXPECT_EQ(offGrid, 0) << "mixed in 16 bits";
         BASS_MusicFree(music);
     }
+}
+
+// A module is rendered only a short way ahead, however long the buffer, so a change of its
+// amplification is heard at once rather than after the buffered audio.
+TEST(Music, AmplificationIsHeardWithinAQuarterSecond)
+{
+    TempDir dir;
+    ModuleSong song;
+    ModulePattern pattern(64, 4);
+    pattern.at(0, 0) = ModuleCell{40, 1, 0, 0};
+    song.patterns.push_back(pattern);
+    song.orders.push_back(0);
+    song.samples.push_back(ModuleSample::Sine(64, 64));
+    const std::string path = dir.file("song.xm");
+    ASSERT_TRUE(ModuleWriter::Save(path, ModuleWriter::Xm(song)));
+
+    ManualOutput output(44100);
+    ASSERT_TRUE(output.ok());
+    BASS_SetBufferLength(2.0f);
+    const HMUSIC music = BASS_MusicLoad(FALSE, path.c_str(), 0, 0, 0x120);
+    ASSERT_NE(music, 0u) << BASS_ErrorGetCode();
+    ASSERT_TRUE(BASS_MusicSetAmplify(music, 50));
+    ASSERT_TRUE(BASS_MusicPlayEx(music, 0, 0x120, TRUE));
+    const auto peak = [&](std::uint32_t frames) {
+        float p = 0;
+        for (float v : output.render(frames))
+            p = std::max(p, std::fabs(v));
+        return p;
+    };
+    output.render(22050);
+    const float loud = peak(4410);
+    ASSERT_GT(loud, 0.01f);
+    ASSERT_TRUE(BASS_MusicSetAmplify(music, 10));
+    output.render(44100 * 3 / 10);
+    EXPECT_LT(peak(4410), loud * 0.5f) << "heard 0.3 s after the change";
+    BASS_MusicFree(music);
 }
