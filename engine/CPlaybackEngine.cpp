@@ -363,6 +363,8 @@ void CPlaybackEngine::Play()
         m_nLastCount = Now();
         m_nElapsedCounts = 0;
         m_nElapsedMs = 0;
+        m_nFileStartByte = 0;
+        m_nFileStartMs = 0;
         m_bPlaying = 1;
         if (m_pTickPace)
             m_pTickPace->Hurry();
@@ -523,6 +525,8 @@ void CPlaybackEngine::SetPosition(int seconds, int orderStep)
         m_hStream = 0;
         m_nElapsedCounts = static_cast<std::uint64_t>(seconds) * m_nCounterFrequency;
         m_nElapsedMs = static_cast<unsigned>(seconds) * 1000;
+        m_nFileStartByte = 0;
+        m_nFileStartMs = m_nElapsedMs;
         decoder.NewPlayback();
         m_hStream = decoder.CreateDecodedStream(m_CurrentEntry, seconds);
         if (!m_hStream) {
@@ -627,8 +631,9 @@ ETickPace CPlaybackEngine::NeededPace() const
 {
     if (IsIdle())
         return ETickPace::Idle;
+    // A change-over waiting to be heard is taken over (or stopped at) within a fast tick of its start.
     if (m_nFadeIn > 0 || m_nFadeOut > 0 || m_nModuleFade > 0 || m_links.visuals->AnyVisualActive() ||
-        m_links.meter->WantsEveryTick())
+        m_links.meter->WantsEveryTick() || m_links.decoder->ChangePending())
         return ETickPace::Fast;
     return ETickPace::Steady;
 }
@@ -691,7 +696,11 @@ void CPlaybackEngine::OnTick(int elapsedTicks)
     }
     m_links.meter->SetLevel(m_nLevel);
 
-    // 5: every second tick (every tick that stands for two or more), the counter, clip correction
+    // 5: a gapless change-over, once its first frame is heard.
+    if (!TakeOverHeardChanges())
+        return;
+
+    // 6: every second tick (every tick that stands for two or more), the counter, clip correction
     // and the end of the channel.
     m_bHalfTick = m_bHalfTick || elapsedTicks > 1 ? 0 : 1;
     if (m_bHalfTick == 0) {
@@ -701,6 +710,9 @@ void CPlaybackEngine::OnTick(int elapsedTicks)
                 m_nLastCount = now;
             m_nElapsedCounts += now - m_nLastCount;
             m_nLastCount = now;
+            unsigned heardMs = 0;
+            if (HeardElapsedMs(heardMs))
+                m_nElapsedCounts = static_cast<std::uint64_t>(heardMs) * m_nCounterFrequency / 1000u;
             m_nElapsedMs = static_cast<unsigned>(m_nElapsedCounts / m_nCounterFrequency) * 1000u;
             m_links.counter->SetTime(m_nElapsedMs);
             m_links.positionBar->SetPosition(m_nElapsedMs);
@@ -709,7 +721,7 @@ void CPlaybackEngine::OnTick(int elapsedTicks)
             ((m_nLevel & 0xFFFF) > 127 || (m_nLevel >> 16) > 127) && m_nModuleAmplify > 0) {
             --m_nModuleAmplify;
             BASS_MusicSetAmplify(m_hMusic, static_cast<DWORD>(m_nModuleAmplify));
-            m_nClipGuard = doc.bassbuffer + 1;
+            m_nClipGuard = kClipGuardTicks;
             m_CurrentEntry.m_nMixing = m_nModuleAmplify + 1;
             doc.SetEntryMixing(doc.State().m_nPlaying, m_CurrentEntry.m_strPath, m_nModuleAmplify + 1);
         }
@@ -720,9 +732,6 @@ void CPlaybackEngine::OnTick(int elapsedTicks)
         else if (m_bPlaying && handle == 0)
             StopPlayback();
     }
-
-    // 6: a gapless change-over reported by the decoder.
-    TakeOverChangedRow();
 
     // 7: fade-in.
     if (m_nFadeIn > 0) {
@@ -765,7 +774,7 @@ void CPlaybackEngine::OnTick(int elapsedTicks)
 
     // 12.
     if (m_nClipGuard > 0)
-        --m_nClipGuard;
+        m_nClipGuard = std::max(0, m_nClipGuard - std::max(elapsedTicks, 1));
 }
 
 void CPlaybackEngine::EndOfChannel()
@@ -782,11 +791,43 @@ void CPlaybackEngine::EndOfChannel()
     }
 }
 
-void CPlaybackEngine::TakeOverChangedRow()
+bool CPlaybackEngine::HeardElapsedMs(unsigned &ms) const
 {
-    const int row = m_links.decoder->TakeChangedRow();
-    if (row < 0)
-        return;
+    if (!m_hStream || !IsDecodedType(m_CurrentEntry.m_nType))
+        return false;
+    const QWORD heard = BASS_ChannelGetPosition(m_hStream);
+    if (heard == static_cast<QWORD>(-1))
+        return false;
+    const QWORD played = heard > m_nFileStartByte ? heard - m_nFileStartByte : 0;
+    const float seconds = BASS_ChannelBytes2Seconds(m_hStream, played);
+    if (!(seconds >= 0))
+        return false;
+    ms = m_nFileStartMs + static_cast<unsigned>(seconds * 1000.0f);
+    return true;
+}
+
+bool CPlaybackEngine::TakeOverHeardChanges()
+{
+    CStreamDecoder &decoder = *m_links.decoder;
+    if (!decoder.ChangePending())
+        return true;
+    const QWORD heard = m_hStream ? BASS_ChannelGetPosition(m_hStream) : static_cast<QWORD>(-1);
+    std::uint64_t startByte = 0;
+    int row = -1;
+    while (heard != static_cast<QWORD>(-1) && (row = decoder.TakeHeardChange(heard, startByte)) >= 0) {
+        // Stop at Track End or Repeat Track chosen after the decoder had already gone on: the
+        // entry on show ends here as if the decoder had stopped at its end.
+        if ((m_pPlayOrder && m_pPlayOrder->StopAfterEntry()) || m_links.doc->repeattrack != 0) {
+            EndOfChannel();
+            return false;
+        }
+        TakeOverChangedRow(row, startByte);
+    }
+    return true;
+}
+
+void CPlaybackEngine::TakeOverChangedRow(int row, std::uint64_t startByte)
+{
     CPlayerDoc &doc = *m_links.doc;
     if (CStreamDecoder::IsCdReport(row)) {
         if (!TakeOverCdTrack(CStreamDecoder::ReportDrive(row), CStreamDecoder::ReportTrack(row)))
@@ -800,12 +841,13 @@ void CPlaybackEngine::TakeOverChangedRow()
             m_pPlayOrder->RecordPlayed(m_CurrentEntry.m_strPath);
     }
     m_OrderTimes.fill(0);
-    // The new file's time starts now; the offset covers the audio of the old one still buffered.
+    m_nFileStartByte = startByte;
+    m_nFileStartMs = 0;
     m_nElapsedCounts = 0;
     m_nElapsedMs = 0;
     m_nLastCount = Now();
     m_links.counter->Reset();
-    m_links.counter->SetOffset(doc.bassbuffer <= 1 ? 1 : 2);
+    m_links.counter->SetOffset(0);
     m_nTrackLengthMs = m_CurrentEntry.m_nDuration * 1000;
     m_links.counter->SetLength(static_cast<unsigned>(m_nTrackLengthMs));
     m_links.positionBar->SetLength(static_cast<unsigned>(m_nTrackLengthMs));

@@ -74,6 +74,9 @@ public:
     using OrderTimes = std::array<std::uint16_t, 256>;
 
     static constexpr int kFadeTicks = 500;
+    // After a module's amplification is stepped down, the level is judged again only once the
+    // audio rendered ahead at the old level has been heard (0.4 s).
+    static constexpr int kClipGuardTicks = 20;
     static constexpr std::uint32_t kSampleBytes = 4096;
     static constexpr std::uint32_t kSpectrumValues = 1024;
 
@@ -182,7 +185,11 @@ private:
     bool AskToRemove(const char *text);
     void SetChannelVolumes(int volume);
     void ResetDisplays();
-    void TakeOverChangedRow();
+    // The change-overs whose first byte has been heard; false when playback ended or restarted there.
+    bool TakeOverHeardChanges();
+    // The heard time of the file on show in a decoded stream; false for other channels.
+    bool HeardElapsedMs(unsigned &ms) const;
+    void TakeOverChangedRow(int row, std::uint64_t startByte);
     // A CD change-over: the entry of `track` on drive `letter` becomes the playing one.
     bool TakeOverCdTrack(char letter, int track);
     void EndOfChannel();
@@ -221,6 +228,10 @@ private:
     std::uint64_t m_nLastCount = 0;
     std::uint64_t m_nCounterFrequency = 1;
     unsigned m_nElapsedMs = 0;
+    // A decoded stream's time is read from what is heard: the stream byte at which the file on show
+    // began, and that file's time there.
+    std::uint64_t m_nFileStartByte = 0;
+    unsigned m_nFileStartMs = 0;
     int m_nTrackLengthMs = 0;
     std::uint32_t m_nLevel = 0;
     int m_nCurrentRate = 0;

@@ -68,8 +68,9 @@ int CStreamDecoder::Open(const std::string &path, int type, int startSeconds, ch
     }
     if (!ok)
         return 0;
-    m_nType = type;
     m_strPath = path;
+    m_nType.store(type, std::memory_order_release);
+    m_bSeekable.store(SubDecoderCanSeek(), std::memory_order_release);
     return type;
 }
 
@@ -83,7 +84,8 @@ void CStreamDecoder::Close()
         m_pCd->Close();
     if (fileWasOpen && m_onFileClosed)
         m_onFileClosed(m_strPath);
-    m_nType = 0;
+    m_bSeekable.store(false, std::memory_order_release);
+    m_nType.store(0, std::memory_order_release);
     m_strPath.clear();
 }
 
@@ -106,24 +108,50 @@ std::uint32_t CStreamDecoder::ReadOpen(void *buffer, std::uint32_t length)
     }
 }
 
+int CStreamDecoder::TakeHeardChange(std::uint64_t heardBytes, std::uint64_t &startByte)
+{
+    for (;;) {
+        const std::uint32_t taken = m_nReportsTaken.load(std::memory_order_relaxed);
+        if (taken == m_nReportsMade.load(std::memory_order_acquire))
+            return -1;
+        const ChangeReport report = m_reports[taken % kReportSlots];
+        const bool stale = report.playback != m_nPlayback.load(std::memory_order_acquire);
+        if (!stale && report.startByte > heardBytes)
+            return -1;
+        m_nReportsTaken.store(taken + 1, std::memory_order_release);
+        if (!stale) {
+            startByte = report.startByte;
+            return report.row;
+        }
+    }
+}
+
 int CStreamDecoder::TakeChangedRow()
 {
-    const std::uint64_t report = m_changeReport.exchange(kNoReport, std::memory_order_acq_rel);
-    if (report == kNoReport || static_cast<std::uint32_t>(report >> 32) != m_nPlayback.load(std::memory_order_acquire))
-        return -1;
-    return static_cast<int>(static_cast<std::uint32_t>(report)) - 1;
+    std::uint64_t startByte = 0;
+    return TakeHeardChange(UINT64_MAX, startByte);
 }
 
 int CStreamDecoder::ReportedRow() const
 {
-    const std::uint64_t report = m_changeReport.load(std::memory_order_acquire);
-    return report == kNoReport ? -1 : static_cast<int>(static_cast<std::uint32_t>(report)) - 1;
+    const std::uint32_t taken = m_nReportsTaken.load(std::memory_order_relaxed);
+    if (taken == m_nReportsMade.load(std::memory_order_acquire))
+        return -1;
+    return m_reports[taken % kReportSlots].row;
 }
 
-void CStreamDecoder::ReportChange(int row)
+bool CStreamDecoder::ChangePending() const
 {
-    m_changeReport.store((std::uint64_t{m_nFillPlayback} << 32) | static_cast<std::uint32_t>(row + 1),
-                         std::memory_order_release);
+    return m_nReportsTaken.load(std::memory_order_relaxed) != m_nReportsMade.load(std::memory_order_acquire);
+}
+
+void CStreamDecoder::ReportChange(int row, std::uint64_t startByte)
+{
+    const std::uint32_t made = m_nReportsMade.load(std::memory_order_relaxed);
+    if (made - m_nReportsTaken.load(std::memory_order_acquire) >= kReportSlots)
+        return; // eight files shorter than the buffer wait to be heard: this one is not shown
+    m_reports[made % kReportSlots] = {m_nFillPlayback, row, startByte};
+    m_nReportsMade.store(made + 1, std::memory_order_release);
 }
 
 std::uint32_t CStreamDecoder::Fill(void *buffer, std::uint32_t length)
@@ -132,10 +160,11 @@ std::uint32_t CStreamDecoder::Fill(void *buffer, std::uint32_t length)
     auto *bytes = static_cast<unsigned char *>(buffer);
     std::uint32_t delivered = ReadOpen(bytes, length);
     for (int i = 0; i < kMaxChangeOversPerFill && delivered < length; ++i) {
-        if (!ChangeOverAllowed() || !ChangeOver())
+        if (!ChangeOverAllowed() || !ChangeOver(m_nStreamBytes + delivered))
             break;
         delivered += ReadOpen(bytes + delivered, length - delivered);
     }
+    m_nStreamBytes += delivered;
     m_nDelivered = delivered;
     return delivered;
 }
@@ -154,7 +183,7 @@ bool CStreamDecoder::ChangeOverAllowed()
     return m_pPlaylist->GaplessEnabled() && !m_pPlaylist->RandomEnabled() && !m_pPlaylist->RepeatTrackEnabled();
 }
 
-bool CStreamDecoder::ChangeOver()
+bool CStreamDecoder::ChangeOver(std::uint64_t startByte)
 {
     if (m_nType == kTypeCdTrack) {
         const int track = m_pCd ? m_pCd->NextGaplessTrack() : -1;
@@ -165,7 +194,7 @@ bool CStreamDecoder::ChangeOver()
             Close();
             return false;
         }
-        ReportChange(CdReport(m_pCd->OpenDriveLetter(), track));
+        ReportChange(CdReport(m_pCd->OpenDriveLetter(), track), startByte);
         return true;
     }
 
@@ -181,7 +210,7 @@ bool CStreamDecoder::ChangeOver()
         Close();
         return false;
     }
-    ReportChange(row);
+    ReportChange(row, startByte);
     return true;
 }
 
@@ -206,6 +235,7 @@ HSTREAM CStreamDecoder::CreateDecodedStream(const CPlaylistEntry &entry, int sta
     if (channels == 1)
         flags |= BASS_SAMPLE_MONO;
     NewPlayback(); // a report about the stream this one replaces is stale
+    m_nStreamBytes = 0;
     const HSTREAM handle = m_pCreateStream(static_cast<DWORD>(rate), flags, &CStreamDecoder::StreamProc, this);
     if (handle == 0) {
         Close();
@@ -215,7 +245,7 @@ HSTREAM CStreamDecoder::CreateDecodedStream(const CPlaylistEntry &entry, int sta
     return handle;
 }
 
-bool CStreamDecoder::CanSeek() const
+bool CStreamDecoder::SubDecoderCanSeek() const
 {
     switch (m_nType) {
     case kTypeOgg:

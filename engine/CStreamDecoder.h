@@ -22,6 +22,7 @@
 #include "core/CPlaylistEntry.h"
 #include "platform/bass/bass.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -68,9 +69,11 @@ public:
     // The rate of the stream made by the last successful CreateDecodedStream (for the visual host).
     int StreamRate() const { return m_nStreamRate; }
 
-    // Whether the engine may seek the playing entry (by reopening it at a new start).
-    bool CanSeek() const;
-    int Type() const { return m_nType; }
+    // Whether the engine may seek the playing entry (by reopening it at a new start). Type and
+    // CanSeek may be read on the user-interface thread while a change-over on the update thread
+    // opens the next file: they are published together by Open.
+    bool CanSeek() const { return m_bSeekable.load(std::memory_order_acquire); }
+    int Type() const { return m_nType.load(std::memory_order_acquire); }
     const std::string &Path() const { return m_strPath; }
     // Rate and channels of the open sub-decoder (0 when none).
     int Rate() const;
@@ -85,8 +88,9 @@ public:
     std::atomic<int> m_bFloatOutput{0};
     std::atomic<int> m_bStopAfterEntry{0};
     // The engine numbers each playback (a new stream, a stop, a seek). A change-over reports the row
-    // (playlist) or track number (CD) it continued with, with the serial its Fill began under, so a
-    // report from a playback that has since ended is never taken for the present one.
+    // (playlist) or track number (CD) it continued with, the stream byte at which that file begins and
+    // the serial its Fill began under, so that the engine takes it over when that byte is heard, and
+    // never for a playback that has since ended.
     std::atomic<std::uint32_t> m_nPlayback{0};
     void NewPlayback() { m_nPlayback.fetch_add(1, std::memory_order_acq_rel); }
     // A CD change-over reports the drive letter with the track: kCdReport | letter << 8 | track.
@@ -95,33 +99,50 @@ public:
     static constexpr bool IsCdReport(int report) { return report >= 0 && (report & kCdReport) != 0; }
     static constexpr char ReportDrive(int report) { return static_cast<char>((report >> 8) & 0xFF); }
     static constexpr int ReportTrack(int report) { return report & 0xFF; }
-    // The reported row (or CD report) if it belongs to the present playback, else -1; the report is
-    // used up.
+    // The oldest change-over of the present playback whose first byte lies at or before `heardBytes`
+    // (the stream's heard position in bytes), used up: its row (or CD report), and the stream byte at
+    // which its file begins in `startByte`. Reports of ended playbacks are dropped on the way. -1 when
+    // none is due.
+    int TakeHeardChange(std::uint64_t heardBytes, std::uint64_t &startByte);
+    // The next change-over whatever has been heard.
     int TakeChangedRow();
-    // The row of a report not yet taken (whatever its playback), -1 when none.
+    // The row of the oldest report not yet taken (whatever its playback), -1 when none.
     int ReportedRow() const;
+    // Whether a change-over waits to be heard.
+    bool ChangePending() const;
     std::uint32_t m_nDelivered = 0;  // bytes produced by the last Fill
     int m_nSavedRate = 0;            // format of the file that ended, during a change-over
     int m_nSavedChannels = 0;
 
 private:
-    static constexpr std::uint64_t kNoReport = 0;
-    // Playback serial in the high half, row + 1 in the low half: one word, so a report never pairs a
-    // row with another playback's serial.
-    std::atomic<std::uint64_t> m_changeReport{kNoReport};
+    struct ChangeReport {
+        std::uint32_t playback = 0;
+        int row = -1;
+        std::uint64_t startByte = 0;
+    };
+    // Filled by the update thread, emptied by the user-interface thread: a report slot is written
+    // only while it is free (m_nReportsTaken has passed it) and read only once m_nReportsMade has.
+    static constexpr std::uint32_t kReportSlots = 8;
+    std::array<ChangeReport, kReportSlots> m_reports{};
+    std::atomic<std::uint32_t> m_nReportsMade{0};
+    std::atomic<std::uint32_t> m_nReportsTaken{0};
     std::uint32_t m_nFillPlayback = 0; // update thread: the serial the running Fill began under
-    void ReportChange(int row);
+    std::uint64_t m_nStreamBytes = 0;  // update thread: bytes delivered to the present stream
+    void ReportChange(int row, std::uint64_t startByte);
 
     std::uint32_t ReadOpen(void *buffer, std::uint32_t length);
     bool ChangeOverAllowed();
     // Opens what follows the ended file; true when it continues the same stream.
-    bool ChangeOver();
+    bool ChangeOver(std::uint64_t startByte);
 
     IGaplessPlaylist *m_pPlaylist;
     ICdTrackSource *m_pCd;
     StreamCreateFn m_pCreateStream;
 
-    int m_nType = 0;
+    bool SubDecoderCanSeek() const;
+
+    std::atomic<int> m_nType{0};
+    std::atomic<bool> m_bSeekable{false};
     std::string m_strPath;
     int m_nStreamRate = 0;
 

@@ -380,10 +380,73 @@ TEST(PlaybackEngineTick, GaplessTakeOverMakesTheReportedRowPlaying)
         EXPECT_FALSE(rig.doc.State().IsSelected(0));
         EXPECT_EQ(rig.doc.State().m_aPlayed[1], 1);
         EXPECT_EQ(rig.playOrder.history, (std::vector<std::string>{a, b}));
-        EXPECT_EQ(rig.counter.offset, bassbuffer <= 1 ? 1 : 2);
+        EXPECT_EQ(rig.counter.offset, 0);
         EXPECT_EQ(rig.engine->TrackLengthMs(), 3000);
         EXPECT_EQ(rig.decoder.ReportedRow(), -1);
         EXPECT_LE(rig.engine->ElapsedMs(), 1000u) << "the counter restarts for the new entry";
+    }
+}
+
+// The decoder reaches the end of a file up to a buffer length before it is heard; the entry on show
+// changes when the next file's first frame is heard. So, with the 2 s buffer, a file shorter than the
+// buffer is still shown and recorded, and Stop at Track End or Repeat Track chosen after the decoder
+// went on acts where the entry on show ends.
+TEST(PlaybackEngineTick, AChangeOverIsTakenOverWhenItIsHeard)
+{
+    TempDir dir;
+    const std::string a = MakeFlac(dir, "a", 1.0);
+    const std::string b = MakeFlac(dir, "b", 0.3);
+    const std::string c = MakeFlac(dir, "c", 3.0);
+    enum Late { kNothing, kStopAtTrackEnd, kRepeatTrack };
+    for (const Late late : {kNothing, kStopAtTrackEnd, kRepeatTrack}) {
+        SCOPED_TRACE(late);
+        EngineRig rig;
+        rig.doc.bassbuffer = 3;
+        rig.Start();
+        rig.doc.bassbuffer = 3;
+        ASSERT_EQ(rig.Add({a, b, c}), 3);
+        rig.engine->Play();
+        int ticks = 0;
+        while (rig.decoder.ReportedRow() < 0 && ticks < 100) {
+            rig.Tick();
+            ++ticks;
+        }
+        ASSERT_EQ(rig.decoder.ReportedRow(), 1) << "the decoder went on to b long before a is heard out";
+        ASSERT_LT(ticks, 20);
+        if (late == kStopAtTrackEnd)
+            rig.playOrder.stopAfter = true;
+        if (late == kRepeatTrack)
+            rig.doc.repeattrack = 1;
+        std::vector<std::pair<int, std::string>> shown; // tick, entry on show from then on
+        for (; ticks < 200 && rig.engine->IsPlaying(); ++ticks) {
+            if (shown.empty() || shown.back().second != rig.engine->CurrentEntry().m_strPath)
+                shown.emplace_back(ticks, rig.engine->CurrentEntry().m_strPath);
+            if (late == kRepeatTrack && ticks == 70)
+                break;
+            rig.Tick();
+        }
+        switch (late) {
+        case kNothing:
+            ASSERT_EQ(shown.size(), 3u);
+            EXPECT_EQ(shown[1].second, b);
+            EXPECT_NEAR(shown[1].first, 50, 3) << "b is shown when heard, 1 s in";
+            EXPECT_NEAR(shown[2].first, 65, 3) << "c 0.3 s later";
+            EXPECT_EQ(rig.playOrder.history, (std::vector<std::string>{a, b, c}));
+            EXPECT_EQ(rig.doc.State().m_aPlayed[1], 1);
+            break;
+        case kStopAtTrackEnd:
+            EXPECT_EQ(shown.size(), 1u);
+            EXPECT_FALSE(rig.engine->IsPlaying());
+            EXPECT_NEAR(ticks, 50, 3) << "stopped where a ends";
+            EXPECT_EQ(rig.playOrder.history, std::vector<std::string>{a});
+            break;
+        case kRepeatTrack:
+            EXPECT_EQ(shown.size(), 1u);
+            EXPECT_EQ(rig.engine->CurrentEntry().m_strPath, a);
+            EXPECT_LE(rig.engine->ElapsedMs(), 1000u) << "a started again";
+            EXPECT_TRUE(rig.engine->IsPlaying());
+            break;
+        }
     }
 }
 
