@@ -85,7 +85,7 @@ function(melvane_install_targets)
     endif()
   endforeach()
   # Plug-in libraries and the folder beside the program each one lives in.
-  foreach(entry mv_asfin:. mv_hook:. mv_remote:. asfout:encoders freqbars:visuals oscilloscope:visuals
+  foreach(entry mv_asfin:. mv_hook:. mv_remote:. asfout:encoders flacout:encoders oggout:encoders freqbars:visuals oscilloscope:visuals
                 levelmeter:visuals)
     string(REPLACE ":" ";" entry ${entry})
     list(GET entry 0 plugin)

@@ -6,10 +6,13 @@
 //                                      on standard output, read through the player's reader thread
 //   melvane-cd --query [--server URL] DRIVE-or-IMAGE
 //                                      the disc's freedb entry as KEY=value lines (tools/CdQueryCommand.h)
+//   melvane-cd --extract FOLDER [--encoder NAME] [--tracks 1,3-5] DRIVE-or-IMAGE
+//                                      the tracks as files in FOLDER (tools/CdExtractCommand.h)
 #include "cd/CCdDiscs.h"
 #include "cd/CCdReader.h"
 #include "cd/CCdioDevice.h"
 #include "platform/io/CProgramFolder.h"
+#include "tools/CdExtractCommand.h"
 #include "tools/CdQueryCommand.h"
 
 #include <cctype>
@@ -34,7 +37,8 @@ static std::string FolderFromEnv(const char *variable, const char *fallback)
 static int Usage()
 {
     std::fprintf(stderr, "usage: melvane-cd [DRIVE-or-IMAGE [--track N --raw]]\n"
-                         "       melvane-cd --query [--server URL] DRIVE-or-IMAGE\n");
+                         "       melvane-cd --query [--server URL] DRIVE-or-IMAGE\n"
+                         "       melvane-cd --extract FOLDER [--encoder NAME] [--tracks 1,3-5] DRIVE-or-IMAGE\n");
     return 2;
 }
 
@@ -45,6 +49,7 @@ int main(int argc, char **argv)
     bool raw = false;
     bool query = false;
     const char *server = nullptr;
+    const char *extract = nullptr, *encoder = nullptr, *tracks = nullptr;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--track" && i + 1 < argc)
@@ -55,13 +60,19 @@ int main(int argc, char **argv)
             query = true;
         else if (arg == "--server" && i + 1 < argc)
             server = argv[++i];
+        else if (arg == "--extract" && i + 1 < argc)
+            extract = argv[++i];
+        else if (arg == "--encoder" && i + 1 < argc)
+            encoder = argv[++i];
+        else if (arg == "--tracks" && i + 1 < argc)
+            tracks = argv[++i];
         else if (!arg.empty() && arg[0] != '-' && source.empty())
             source = arg;
         else
             return Usage();
     }
     if (raw != (rawTrack != 0) || (raw && source.empty()) || (query && (raw || source.empty())) ||
-        (server && !query))
+        (server && !query) || (extract && (raw || query || source.empty())) || ((encoder || tracks) && !extract))
         return Usage();
 
     std::vector<std::string> devices = CCdDriveList::FindDevices(), images;
@@ -112,6 +123,15 @@ int main(int argc, char **argv)
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
 
+    if (extract) {
+        const CCdDiscs discs(drives, {CProgramFolder::Path() + "/", FolderFromEnv("XDG_DATA_HOME", "/.local/share"),
+                                      FolderFromEnv("XDG_CONFIG_HOME", "/.config")});
+        CDiscRecord record = discs.Record(drives.IndexOf(letter));
+        discs.ReadDisc(record);
+        record.m_cDrive = letter;
+        return RunCdExtract(drives, record, extract, encoder ? encoder : "", tracks ? tracks : "");
+    }
+
     CCdReader reader(drives);
     if (!reader.OpenDrive(letter)) {
         const CCdDriveList::Drive &drive = drives.Drives()[drives.IndexOf(letter)];
@@ -137,8 +157,8 @@ int main(int argc, char **argv)
     std::printf("AA address %u\n", toc.GetEntryAddress(toc.GetTrackCount()));
     std::printf("Disc id %08x\n", toc.ComputeDiscId());
 
-    CCdDiscs discs(drives, {CProgramFolder::Path() + "/", FolderFromEnv("XDG_DATA_HOME", "/.local/share"),
-                            FolderFromEnv("XDG_CONFIG_HOME", "/.config")});
+    const CCdDiscs discs(drives, {CProgramFolder::Path() + "/", FolderFromEnv("XDG_DATA_HOME", "/.local/share"),
+                                  FolderFromEnv("XDG_CONFIG_HOME", "/.config")});
     CDiscRecord record = discs.Record(drives.IndexOf(letter));
     discs.ReadDisc(record);
     std::printf("Artist: %s\nTitle: %s\n", record.m_strArtist.c_str(), record.m_strDiscTitle.c_str());

@@ -3,6 +3,7 @@
 // MIME database); the installed program, started through its link, plays a WMA file through the
 // plug-in installed beside it.
 #include "tests/support/AsfFixtures.h"
+#include "tests/support/CdImage.h"
 #include "tests/support/ProgramSandbox.h"
 #include "tests/support/TempDir.h"
 
@@ -57,6 +58,21 @@ TEST(InstallTest, DesktopFindsEntryIconsAndPlaylistType)
     const std::string program = prefix + "/lib/melvane";
     EXPECT_TRUE(fs::is_directory(program + "/visuals"));
     EXPECT_TRUE(fs::is_directory(program + "/encoders"));
+    // The CD tool, linked from bin, extracts through the encoder plug-ins of the installed encoders/.
+    for (const char *encoder : {"asfout.so", "flacout.so", "oggout.so"})
+        EXPECT_TRUE(fs::exists(program + "/encoders/" + encoder)) << encoder;
+    CdImage image;
+    CdImageDisc disc;
+    disc.tracks = {{150, "Installed", "", false}};
+    disc.title = "Prefix Disc";
+    ASSERT_TRUE(image.Create(dir.path().string(), disc));
+    EXPECT_EQ(RunCommand("XDG_DATA_HOME='" + dir.file("data") + "' XDG_CONFIG_HOME='" + dir.file("config") + "' '" +
+                         prefix + "/bin/melvane-cd' --extract '" + dir.file("ripped") + "' --encoder flacout '" +
+                         image.cuePath + "' > /dev/null 2>&1"),
+              0);
+    EXPECT_EQ(CommandOutput("flac -s -d -c --force-raw-format --endian=little --sign=signed '" +
+                            dir.file("ripped/Prefix Disc/01 - Installed.flac") + "'"),
+              image.trackBytes[0]);
     // The remote host, linked from bin, finds its plug-in beside it and its button map in share.
     EXPECT_TRUE(fs::exists(program + "/mv_remote.so"));
     EXPECT_EQ(RunCommand("'" + prefix + "/bin/melvane-remote' --list | grep -q 'KEY_PLAY *play'"), 0);

@@ -77,6 +77,8 @@ TEST(PackageTest, TheUnpackedPackagePlaysAndFindsItsPlugins)
     ASSERT_TRUE(asf_fixture::Make(wma, {}));
     const std::string line = CommandOutput("'" + root + "/usr/bin/melvane-info' '" + wma + "'");
     EXPECT_EQ(line.substr(0, wma.size() + 4), wma + "\t10\t") << "melvane-info reads WMA through the package's plug-in";
+    for (const char *encoder : {"asfout.so", "flacout.so", "oggout.so"})
+        EXPECT_TRUE(fs::exists(root + "/usr/lib/melvane/encoders/" + encoder)) << encoder << " in the package";
 
     ProgramSandbox box(ProgramSandbox::Display::X11);
     ASSERT_TRUE(box.Ready());

@@ -17,7 +17,7 @@ std::string Folded(std::string name)
 } // namespace
 
 CVisSettings::CVisSettings(std::string keyName, std::filesystem::path folder)
-    : m_key("Software\\Melvane\\" + std::move(keyName)),
+    : m_key(keyName.empty() ? std::string("Software\\Melvane") : "Software\\Melvane\\" + std::move(keyName)),
       m_folder(folder.empty() ? CRegistry::DefaultFolder() : std::move(folder))
 {
 }

@@ -1,5 +1,6 @@
 #pragma once
-// A plug-in's own values under HKEY_CURRENT_USER Software\Melvane\<key>, kept in the player's registry
+// A plug-in's own values under HKEY_CURRENT_USER Software\Melvane\<key> (Software\Melvane itself for an
+// empty key name, where the encoder plug-ins keep theirs), kept in the player's registry
 // files through platform/registry (linked into the plug-in, which never links the player). Every change
 // is one locked read-modify-write of the hive, so the player's values and other plug-ins' are kept.
 //
