@@ -660,6 +660,11 @@ void CPlaybackEngine::OnTick(int elapsedTicks)
         if (m_bPaused)
             m_links.counter->Redraw(true);
         CheckSaverStart();
+        const bool lost = m_bOutputOpen && BASS_IsOutputLost() != FALSE;
+        if (lost != m_bOutputLost) {
+            m_bOutputLost = lost;
+            m_links.status->UpdateStatusText();
+        }
     }
 
     // 3, 4: level and visual data of what is heard now.
@@ -793,7 +798,7 @@ void CPlaybackEngine::EndOfChannel()
 
 bool CPlaybackEngine::HeardElapsedMs(unsigned &ms) const
 {
-    if (!m_hStream || !IsDecodedType(m_CurrentEntry.m_nType))
+    if (!m_hStream)
         return false;
     const QWORD heard = BASS_ChannelGetPosition(m_hStream);
     if (heard == static_cast<QWORD>(-1))

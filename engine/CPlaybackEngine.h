@@ -9,8 +9,9 @@
 // stream decoder's procedure runs on the audio library's update thread; the only state it shares with
 // the engine is the decoder's change-over report, playback serial and flags, which are atomics.
 //
-// Time: elapsed playing time is measured with the injected clock, not counted in ticks, so a busy
-// user-interface thread that delays ticks does not make the counter lag.
+// Time: a stream's elapsed time is read from the position the library has made heard, and a
+// module's is measured with the injected clock; neither is counted in ticks, so a busy user-interface
+// thread that delays ticks does not make the counter lag, and a device that holds holds the counter.
 //
 // Per tick nothing is allocated: the sample, float and spectrum buffers are fixed members.
 
@@ -158,6 +159,9 @@ public:
     int ModuleAmplify() const { return m_nModuleAmplify; }
     int ModulePanSep() const { return m_nModulePanSep; }
     int ClipGuard() const { return m_nClipGuard; }
+    // Whether the audio output device was found lost at the last check (once a second); the library
+    // opens it again by itself and the status text says so meanwhile.
+    bool OutputLost() const { return m_bOutputLost; }
     unsigned TickCounter() const { return m_nTickCounter; }
     int TrackLengthMs() const { return m_nTrackLengthMs; }
     std::uint32_t Level() const { return m_nLevel; }
@@ -187,7 +191,8 @@ private:
     void ResetDisplays();
     // The change-overs whose first byte has been heard; false when playback ended or restarted there.
     bool TakeOverHeardChanges();
-    // The heard time of the file on show in a decoded stream; false for other channels.
+    // The heard time of the file on show in a stream (a file stream's position is its own, a decoded
+    // stream's counts from where the file on show began); false for module music.
     bool HeardElapsedMs(unsigned &ms) const;
     void TakeOverChangedRow(int row, std::uint64_t startByte);
     // A CD change-over: the entry of `track` on drive `letter` becomes the playing one.
@@ -228,8 +233,8 @@ private:
     std::uint64_t m_nLastCount = 0;
     std::uint64_t m_nCounterFrequency = 1;
     unsigned m_nElapsedMs = 0;
-    // A decoded stream's time is read from what is heard: the stream byte at which the file on show
-    // began, and that file's time there.
+    // A stream's time is read from what is heard: the stream byte at which the file on show began,
+    // and that file's time there (0 and 0 but for a decoded stream after a seek or a change-over).
     std::uint64_t m_nFileStartByte = 0;
     unsigned m_nFileStartMs = 0;
     int m_nTrackLengthMs = 0;
@@ -243,6 +248,7 @@ private:
     int m_bSaverStarted = 0;
     int m_bInitialised = 0;
     bool m_bOutputOpen = false;
+    bool m_bOutputLost = false;
     bool m_bDevicesListed = false;
     std::uint32_t m_nDsVersion = 0;
     std::vector<std::string> m_aDevices;

@@ -150,6 +150,8 @@ void CPlayerView::UpdateStatusText()
 
 QString CPlayerView::SummaryText() const
 {
+    if (m_core.Engine().OutputLost())
+        return QString::fromLatin1(kOutputLostText);
     return QString::fromStdString(CStatusTextFormat::Format(m_doc.TotalCount(), m_doc.TotalSize(), m_doc.TotalDuration()));
 }
 

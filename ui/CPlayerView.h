@@ -30,6 +30,8 @@ class CPlayerView : public QWidget, public IStatusText {
     Q_OBJECT
 
 public:
+    static constexpr const char *kOutputLostText = " Sound output lost: trying to reconnect... ";
+
     // The view's displays are attached to `core` until the view goes; the core outlives the view.
     CPlayerView(CPlayerCore &core, CMessageBox &messageBox, QWidget *parent = nullptr);
     ~CPlayerView() override;

@@ -131,8 +131,8 @@ bool Engine::openDevice()
 
 void Engine::runDevice(bool run)
 {
-    if (run && m_device == 0 && !openDevice())
-        return; // tried again at the next play or wake of the update thread
+    if (run && m_device == 0 && (m_deviceLost.load() || !openDevice()))
+        return; // tried again at the next play or wake of the update thread (a lost device after its back-off)
     if (m_device != 0)
         SDL_PauseAudioDevice(m_device, run ? 0 : 1);
 }
@@ -675,11 +675,41 @@ void Engine::resumeOutput()
     m_outputCv.notify_all();
 }
 
+void Engine::recoverLostDevice()
+{
+    if (m_kind != OutputKind::Device)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (!m_deviceLost.load()) {
+        if (m_device == 0 || m_outputIdle || m_paused.load() || SDL_GetAudioDeviceStatus(m_device) != SDL_AUDIO_STOPPED)
+            return;
+        SDL_CloseAudioDevice(m_device);
+        m_device = 0;
+        // A device lost again soon after it came back waits longer each time.
+        m_reopenDelayMs = now - m_reopenedAt < std::chrono::seconds(5) ? std::min(m_reopenDelayMs * 2, kLongestReopenMs)
+                                                                       : kFirstReopenMs;
+        m_nextReopen = now + std::chrono::milliseconds(m_reopenDelayMs);
+        m_deviceLost.store(true, std::memory_order_release);
+        return;
+    }
+    if (now < m_nextReopen || m_outputIdle || m_paused.load())
+        return;
+    if (openDevice()) {
+        m_reopenedAt = now;
+        m_deviceLost.store(false, std::memory_order_release);
+        SDL_PauseAudioDevice(m_device, 0);
+        return;
+    }
+    m_reopenDelayMs = std::min(m_reopenDelayMs * 2, kLongestReopenMs);
+    m_nextReopen = now + std::chrono::milliseconds(m_reopenDelayMs);
+}
+
 void Engine::idleOutputIfSilent()
 {
     if (m_kind == OutputKind::Manual)
         return;
     std::lock_guard lock(m_outputMutex);
+    recoverLostDevice();
     if (m_kind == OutputKind::Device && m_device == 0 && !m_outputIdle && !m_paused.load())
         runDevice(true); // a reopen that failed when playback started
     const std::uint64_t silent =

@@ -28,6 +28,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -72,6 +73,9 @@ public:
     int volume() const;
     bool setVolume(DWORD volume);
     int outputRate() const { return m_outputRate; }
+    bool outputLost() const { return m_deviceLost.load(std::memory_order_acquire); }
+    static constexpr int kFirstReopenMs = 500;
+    static constexpr int kLongestReopenMs = 30000;
 
     HMUSIC musicLoad(const char *path, DWORD flags);
     bool musicFree(HMUSIC handle);
@@ -135,6 +139,9 @@ private:
     // Under m_outputMutex: runs (reopening it if it was closed) or pauses the SDL device.
     void runDevice(bool run);
     void idleOutputIfSilent();
+    // Under m_outputMutex: a running device that SDL reports stopped (lost) is closed, and a lost one
+    // is opened again when its back-off has passed.
+    void recoverLostDevice();
     void updateLoop();
     void clockLoop();
     static void deviceCallback(void *engine, unsigned char *stream, int length);
@@ -173,6 +180,10 @@ private:
     std::mutex m_outputMutex; // a leaf; guards m_outputIdle and the device's pause state
     std::condition_variable m_outputCv;
     bool m_outputIdle = false;
+    std::atomic<bool> m_deviceLost{false};
+    int m_reopenDelayMs = kFirstReopenMs;
+    std::chrono::steady_clock::time_point m_nextReopen{};
+    std::chrono::steady_clock::time_point m_reopenedAt{};
     std::atomic<std::uint64_t> m_lastSoundFrame{0};
     std::atomic<bool> m_silenceReported{false};
 

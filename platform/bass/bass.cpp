@@ -186,6 +186,11 @@ BOOL BASS_SetVolume(DWORD volume)
     return call([&](Engine &e) { return BOOL{e.setVolume(volume)}; }, BOOL{FALSE});
 }
 
+BOOL BASS_IsOutputLost(void)
+{
+    return call([](Engine &e) { return BOOL{e.outputLost()}; }, BOOL{FALSE});
+}
+
 HMUSIC BASS_MusicLoad(BOOL mem, const void *file, DWORD, DWORD, DWORD flags)
 {
     return call([&](Engine &e) -> HMUSIC {

@@ -107,6 +107,10 @@ float BASS_SetBufferLength(float seconds);
 void BASS_GetInfo(BASS_INFO *info);
 int BASS_GetVolume(void);
 BOOL BASS_SetVolume(DWORD volume);
+/* Melvane's own: TRUE while the output device has been lost (unplugged, its server gone, writes
+ * failing). The library closes it and opens it again, half a second later at first and then at
+ * doubling intervals up to 30 s; playback holds meanwhile and goes on where it was. */
+BOOL BASS_IsOutputLost(void);
 
 HMUSIC BASS_MusicLoad(BOOL mem, const void *file, DWORD offset, DWORD length, DWORD flags);
 void BASS_MusicFree(HMUSIC handle);

@@ -1,10 +1,12 @@
 // The real output through SDL (the dummy driver in tests) and the "No sound" output on its own clock.
 
 #include "tests/platform/bass/BassTestSupport.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -127,6 +129,46 @@ TEST(Devices, IdleOutputStopsWakingAndComesBackForTheNextPlay)
         BASS_StreamFree(stream);
         BASS_Free();
     }
+}
+
+// A device that is lost (here SDL's disk output writing to a full device) is reported and closed;
+// playback holds, and once the output can be written again it is opened and playback goes on.
+TEST(Devices, ALostDeviceIsReportedAndOpenedAgainWithBackOff)
+{
+    TempDir dir;
+    const std::string out = dir.file("out.raw");
+    std::filesystem::create_symlink("/dev/full", out);
+    const std::string driver = std::getenv("SDL_AUDIODRIVER") ? std::getenv("SDL_AUDIODRIVER") : "";
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
+    const auto waitFor = [](auto done, double seconds) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        while (!done() && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return done();
+    };
+
+    ASSERT_TRUE(BASS_Init(-1, 44100, BASS_DEVICE_DEFAULT_FLAGS, nullptr)) << BASS_ErrorGetCode();
+    ASSERT_TRUE(BASS_Start());
+    ToneProc tone;
+    const HSTREAM stream = tone.create();
+    ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
+    EXPECT_TRUE(waitFor([] { return BASS_IsOutputLost() != FALSE; }, 3.0)) << "writes fail: the device is lost";
+    const QWORD lostAt = BASS_ChannelGetPosition(stream);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+    const QWORD held = BASS_ChannelGetPosition(stream);
+    // Only each reopen that fails again mixes a little; real time would have played two seconds.
+    EXPECT_LT(held - lostAt, QWORD{44100 / 2 * 8}) << "playback holds while the device is lost";
+
+    std::filesystem::remove(out); // the next reopen writes a plain file
+    EXPECT_TRUE(waitFor([] { return BASS_IsOutputLost() == FALSE; }, 8.0)) << "opened again";
+    EXPECT_TRUE(waitFor([&] { return BASS_ChannelGetPosition(stream) > held + 44100 / 2 * 8; }, 3.0))
+        << "playback goes on";
+    EXPECT_GT(std::filesystem::file_size(out), 0u);
+    BASS_StreamFree(stream);
+    BASS_Free();
+    setenv("SDL_AUDIODRIVER", driver.c_str(), 1);
+    unsetenv("SDL_DISKAUDIOFILE");
 }
 
 } // namespace

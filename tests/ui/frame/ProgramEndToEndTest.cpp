@@ -13,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -148,6 +151,37 @@ TEST_F(ProgramTest, FilesTheAudioLibraryPlaysJoinThePlaylist)
     ASSERT_EQ(StartAndWait({"-add", QString::fromStdString(tiny)}), 0);
     QuitAndWait();
     EXPECT_EQ(SavedPaths(), (std::vector<std::string>{tagged, tiny}));
+}
+
+// A sound device lost while playing (its writes fail) holds playback and its time; once the device can
+// be written again the program goes on by itself where it held, and what follows is heard.
+TEST_F(ProgramTest, PlaybackHoldsWhileTheDeviceIsLostAndGoesOnWhenItComesBack)
+{
+    const std::string out = box.Dir().file("out.raw");
+    std::filesystem::create_symlink("/dev/full", out);
+    box.CaptureAudioTo(out);
+    Start({QString::fromStdString(files[0])});
+    ASSERT_TRUE(WaitFor({"status"}, "Playing"));
+    QThread::msleep(2500);
+    const double lostAt = Ctl({"position"}).toDouble();
+    QThread::msleep(3000);
+    const double held = Ctl({"position"}).toDouble();
+    EXPECT_LT(held - lostAt, 1.0) << "the time holds with the sound";
+    EXPECT_EQ(Ctl({"status"}), "Playing");
+
+    std::filesystem::remove(out); // the device can be written again
+    QElapsedTimer timer;
+    timer.start();
+    while (Ctl({"position"}).toDouble() < held + 1.5 && timer.elapsed() < 20000)
+        QThread::msleep(200);
+    EXPECT_GE(Ctl({"position"}).toDouble(), held + 1.5) << "playback went on";
+    QuitAndWait();
+    // Float stereo frames of the 200 Hz tone, heard after the device came back.
+    std::vector<float> samples(std::filesystem::file_size(out) / sizeof(float));
+    std::ifstream(out, std::ios::binary).read(reinterpret_cast<char *>(samples.data()),
+                                             static_cast<std::streamsize>(samples.size() * sizeof(float)));
+    const auto loud = std::count_if(samples.begin(), samples.end(), [](float v) { return std::fabs(v) > 0.1f; });
+    EXPECT_GT(loud, 2 * 44100) << "over a second of the tone was written";
 }
 
 // A file opened from outside while a track plays with Stop at Track End set plays afresh: the stop
