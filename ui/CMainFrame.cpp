@@ -737,7 +737,9 @@ void CMainFrame::RunTrayAction(int action)
     case CTrayClickCounter::kActionPrevious: Execute(cmd::kPreviousTrack); break;
     case CTrayClickCounter::kActionNext: Execute(cmd::kNextTrack); break;
     case CTrayClickCounter::kActionShowHide: Execute(fc::kShowHide); break;
-    case CTrayClickCounter::kActionInformation: Execute(fc::kFileInformation); break;
+    case CTrayClickCounter::kActionInformation:
+        Execute(CurrentCdDrive() >= 0 ? fc::kDiscInformation : fc::kFileInformation);
+        break;
     default: break;
     }
 }

@@ -129,6 +129,14 @@ void XDesktop::Type(const std::string &text)
     for (char c : text) {
         if (c == ' ')
             Key("space");
+        else if (c == '@')
+            Key("2", false, true); // the US layout of the test server
+        else if (c == '.')
+            Key("period");
+        else if (c == '/')
+            Key("slash");
+        else if (c == ':')
+            Key("semicolon", false, true);
         else if (c >= 'A' && c <= 'Z')
             Key(std::string(1, static_cast<char>(c - 'A' + 'a')), false, true);
         else

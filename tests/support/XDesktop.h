@@ -20,7 +20,7 @@ public:
     void Focus(unsigned long window);
     // Presses a key by its X keysym name ("Tab", "Return", "i"), with Control and/or Shift held.
     void Key(const std::string &keysym, bool control = false, bool shift = false);
-    // Types printable ASCII text.
+    // Types letters, digits, blanks and the characters @ . / : (US layout).
     void Type(const std::string &text);
     // Saves the window's picture as a PNG; false when import failed.
     bool Screenshot(unsigned long window, const std::string &png);

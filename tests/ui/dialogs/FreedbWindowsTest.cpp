@@ -3,7 +3,7 @@
 // mid-exchange, a disc chosen among matches; a CD image's disc retrieved into the sheet, edited with
 // the title edit's keys, checked and submitted under its existing entry with the next revision, and
 // saved into cd.ini (also when the disc was exchanged while the sheet was open); the options page's
-// "Refresh List" and OK.
+// "Refresh List" and OK. With MELVANE_SCREENSHOT_DIR set, the windows are kept as PNGs.
 #include "ui/CDiscInfo1.h"
 #include "ui/CDiscInfo2.h"
 #include "ui/CDiscInfoSheet.h"
@@ -65,6 +65,13 @@ private:
     QTimer m_timer;
 };
 
+void Keep(QWidget &window, const char *name)
+{
+    const QByteArray folder = qgetenv("MELVANE_SCREENSHOT_DIR");
+    if (!folder.isEmpty())
+        EXPECT_TRUE(window.grab().save(QString::fromLocal8Bit(folder) + "/" + name + ".png"));
+}
+
 std::string ReadAll(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -120,6 +127,7 @@ TEST_F(FreedbWindowsTest, ProgressWindowClosesOrShowsWhy)
                 EXPECT_EQ(list->topLevelItem(0)->text(0), "misc");
                 EXPECT_EQ(list->topLevelItem(1)->text(1), "Rock Band / Loud");
                 list->setCurrentItem(list->topLevelItem(1));
+                Keep(*matches, "freedb-matches");
                 matches->accept();
                 return true;
             }
@@ -136,6 +144,8 @@ TEST_F(FreedbWindowsTest, ProgressWindowClosesOrShowsWhy)
             if (freedb->CancelButton()->text() != "Close")
                 return false; // still working
             left = freedb->StatusText().toStdString();
+            if (c.disc == 0x0A0B0C05)
+                Keep(*freedb, "freedb-no-match");
             freedb->CancelButton()->click();
             return true;
         });
@@ -191,6 +201,7 @@ TEST_F(FreedbWindowsTest, SheetRetrievesEditsSubmitsAndSaves)
     EXPECT_EQ(general.GenreBox()->currentText(), "Rock");
     EXPECT_EQ(tracks.List()->topLevelItem(0)->text(2), "00:12.00") << "900 frames counted from frame 150";
     EXPECT_EQ(tracks.List()->topLevelItem(1)->text(2), "00:08.00");
+    Keep(sheet, "disc-info-general");
 
     // Missing fields take the user to them before anything is sent.
     general.YearEdit()->clear();
@@ -220,6 +231,7 @@ TEST_F(FreedbWindowsTest, SheetRetrievesEditsSubmitsAndSaves)
     EXPECT_EQ(tracks.CurrentTrack(), 3);
     EXPECT_EQ(tracks.List()->topLevelItem(0)->text(1), "First");
     EXPECT_EQ(sheet.Record().m_strTitle[3], "Last");
+    Keep(sheet, "disc-info-tracks");
 
     // Extended data: a line break and a TAB typed with Ctrl+Tab are stored escaped.
     sheet.Tabs()->setCurrentWidget(&general);
@@ -243,6 +255,7 @@ TEST_F(FreedbWindowsTest, SheetRetrievesEditsSubmitsAndSaves)
         auto *categories = submit->findChild<QComboBox *>(QStringLiteral("category"));
         EXPECT_EQ(categories->findText(QStringLiteral("rock")), -1) << "the disc already has a rock entry";
         EXPECT_EQ(categories->count(), 10);
+        Keep(*submit, "freedb-submit");
         submit->accept();
         return true;
     });

@@ -1,9 +1,12 @@
 // The real program with a CD image as its drive and "Automatically query freedb for unrecognized
 // discs" on, pointed at the local CDDB server: at start it reads the disc, finds it in no cd.ini,
 // looks it up on the server without a window, and after it ended cd.ini holds the titles it found.
+// The options sheet's freedb page, used with the keyboard, writes the address and autoquery.
 #include "tests/support/CdImage.h"
 #include "tests/support/CddbServer.h"
+#include "platform/registry/CRegistryHive.h"
 #include "tests/support/ProgramSandbox.h"
+#include "tests/support/XDesktop.h"
 
 #include <QThread>
 
@@ -71,6 +74,51 @@ TEST(FreedbEndToEnd, UnknownDiscIsLookedUpAndItsTitlesReachCdIni)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     EXPECT_EQ(ini.rfind("<" + key + ">\r\nartist=Singer\r\ntitle=Songs\r\ngenre=Folk\r\nyear=2003\r\n", 0), 0u) << ini;
     EXPECT_NE(ini.find("\r\n0=Caf\xc3\xa9\r\n1=Second\r\norder=0 1\r\n"), std::string::npos) << ini;
+}
+
+TEST(FreedbEndToEnd, FreedbPageWritesTheAddressAndAutomaticLookup)
+{
+    ProgramSandbox box(ProgramSandbox::Display::X11);
+    ASSERT_TRUE(box.Ready());
+    CdImage image;
+    CdImageDisc disc;
+    disc.tracks = {{300, "", "", false}};
+    std::filesystem::create_directories(box.Dir().file("disc"));
+    ASSERT_TRUE(image.Create(box.Dir().file("disc"), disc));
+    std::filesystem::create_directories(box.ConfigFolder());
+    std::ofstream(box.ConfigFolder() + "/HKEY_CURRENT_USER.hive")
+        << "[Software]\n\n[Software\\Melvane]\ncdimagecount=dword:00000001\ncdimage0=sz:" << image.cuePath << "\n";
+    ASSERT_TRUE(box.Start({}));
+    ASSERT_TRUE(box.WaitUntilRunning());
+    XDesktop x(box.DisplayName().toStdString());
+    ASSERT_TRUE(x.Open());
+    const unsigned long main = x.WaitForWindow("Melvane");
+    ASSERT_NE(main, 0u);
+    x.Focus(main);
+    x.Key("p", true);
+    const unsigned long sheet = x.WaitForWindow("Melvane Options");
+    ASSERT_NE(sheet, 0u);
+    x.Focus(sheet);
+    x.Key("Tab", true);
+    x.Key("Tab", true); // the freedb page, offered because the image is a drive
+    x.Key("Tab");       // "email address"
+    x.Type("me@example.org");
+    for (int i = 0; i < 3; ++i) // past the server and "Refresh List" to the automatic lookup
+        x.Key("Tab");
+    x.Key("space");
+    const QByteArray folder = qgetenv("MELVANE_SCREENSHOT_DIR");
+    if (!folder.isEmpty())
+        EXPECT_TRUE(x.Screenshot(sheet, folder.toStdString() + "/options-freedb.png"));
+    x.Key("Return");
+    EXPECT_TRUE(x.WaitUntilGone("Melvane Options"));
+    // Written at once: the hive holds them while the program still runs.
+    const std::string hive = ReadAll(box.ConfigFolder() + "/HKEY_CURRENT_USER.hive");
+    EXPECT_NE(hive.find("\nfreedb_email=sz:me@example.org\n"), std::string::npos) << hive;
+    EXPECT_NE(hive.find("\nfreedb_server=sz:https://gnudb.gnudb.org/~cddb/cddb.cgi\n"), std::string::npos) << hive;
+    ASSERT_TRUE(box.Quit(ProgramSandbox::QuitBy::Sigterm));
+    const auto autoquery = box.Setting("autoquery");
+    ASSERT_TRUE(autoquery.has_value());
+    EXPECT_EQ(autoquery->dword, 1u);
 }
 
 } // namespace
