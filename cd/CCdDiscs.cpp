@@ -17,12 +17,16 @@ CCdDiscs::CCdDiscs(CCdDriveList drives, Folders folders)
         m_records.push_back(record);
     }
     m_tokens.assign(m_records.size(), 0);
+    m_revisions.assign(m_records.size(), 0);
+    m_queryRevision.assign(m_records.size(), ~std::uint64_t(0));
 }
 
 void CCdDiscs::SetRecord(int drive, const CDiscRecord &record)
 {
-    if (drive >= 0 && drive < Count())
+    if (drive >= 0 && drive < Count()) {
         m_records[drive] = record;
+        ++m_revisions[drive];
+    }
 }
 
 bool CCdDiscs::ReadDisc(CDiscRecord &record, CDiscRecord *unknown) const
@@ -75,6 +79,7 @@ void CCdDiscs::RefreshDrive(int drive)
     CDiscRecord unknown;
     const bool query = ReadDisc(record, &unknown) && m_bAutoQuery && m_autoQuery;
     m_records[drive] = record;
+    m_queryRevision[drive] = ++m_revisions[drive];
     if (m_refreshed)
         m_refreshed(drive);
     if (query)
@@ -83,9 +88,12 @@ void CCdDiscs::RefreshDrive(int drive)
 
 bool CCdDiscs::TakeQueried(int drive, const CDiscRecord &record)
 {
-    if (drive < 0 || drive >= Count() || record.m_nDiscId == 0 || m_records[drive].m_nDiscId != record.m_nDiscId)
+    if (drive < 0 || drive >= Count() || record.m_nDiscId == 0 || m_records[drive].m_nDiscId != record.m_nDiscId ||
+        m_revisions[drive] != m_queryRevision[drive])
         return false;
     m_records[drive] = record;
+    m_queryRevision[drive] = ~std::uint64_t(0);
+    ++m_revisions[drive];
     if (m_refreshed)
         m_refreshed(drive);
     return true;

@@ -39,7 +39,8 @@ public:
     void SetAutoQueryEnabled(bool on) { m_bAutoQuery = on; }
     bool AutoQueryEnabled() const { return m_bAutoQuery; }
     // A finished query's record replaces the drive's whole record when the drive still holds that
-    // disc; false (nothing changes) when the disc went meanwhile.
+    // disc and its record was not changed since the refresh that started the query; false (nothing
+    // changes) otherwise, so a late answer never undoes the user's edits or a newer refresh.
     bool TakeQueried(int drive, const CDiscRecord &record);
 
     // Called with the drive index after its record was rebuilt by a refresh.
@@ -65,6 +66,8 @@ private:
     Folders m_folders;
     std::vector<CDiscRecord> m_records;
     std::vector<std::uint64_t> m_tokens;
+    std::vector<std::uint64_t> m_revisions;     // by drive: counts every change of the record
+    std::vector<std::uint64_t> m_queryRevision; // by drive: the revision a running query answers
     bool m_bPolled = false;
     bool m_bAutoQuery = false;
     AutoQuery m_autoQuery;

@@ -599,9 +599,10 @@ bool CMainFrame::QueryFreedb(int drive)
     CModalDialogGuard guard(m_doc);
     CFreedbDialog freedb(FreedbAccountNow(), m_options.messageBox, this);
     CDiscRecord copy = cd.Record(drive);
-    if (!freedb.Query(copy))
+    if (!freedb.Query(copy) || cd.Record(drive).m_nDiscId != copy.m_nDiscId)
         return false;
-    return cd.TakeQueried(drive, copy);
+    cd.SetRecord(drive, copy);
+    return true;
 }
 
 void CMainFrame::OnExtractAudio()

@@ -145,8 +145,10 @@ TEST_F(CCdDiscsTest, FreedbSeamAndCdPlayerIni)
             other.m_strArtist = "another disc";
             EXPECT_FALSE(discs.TakeQueried(drive, other)) << "an answer for a disc no longer in the drive";
             copy.m_strArtist = "freedb";
-            if (c.answer)
+            if (c.answer) {
                 EXPECT_TRUE(discs.TakeQueried(drive, copy));
+                EXPECT_FALSE(discs.TakeQueried(drive, copy)) << "an answer is taken once";
+            }
         }
         EXPECT_EQ(discs.Record(0).m_strArtist, c.artist);
         EXPECT_EQ(queries, c.queries);
@@ -154,6 +156,28 @@ TEST_F(CCdDiscsTest, FreedbSeamAndCdPlayerIni)
             EXPECT_EQ(discs.Record(0).m_strTitle[1], "Old one");
         }
     }
+}
+
+TEST_F(CCdDiscsTest, LateFreedbAnswerKeepsTheUsersEdits)
+{
+    CdImageDisc plain;
+    plain.tracks = {{300, "", "", false}};
+    CdImage image;
+    const std::string folder = m_dir.path().string() + "/late";
+    std::filesystem::create_directories(folder);
+    ASSERT_TRUE(image.Create(folder, plain));
+    CCdDiscs discs(CCdDriveList({}, {image.cuePath}), m_folders);
+    std::vector<CDiscRecord> started;
+    discs.SetAutoQuery([&](int, const CDiscRecord &copy) { started.push_back(copy); });
+    discs.SetAutoQueryEnabled(true);
+    discs.RefreshDrive(0);
+    ASSERT_EQ(started.size(), 1u);
+    CDiscRecord edited = discs.Record(0);
+    edited.m_strDiscTitle = "Typed by the user";
+    discs.SetRecord(0, edited);
+    started[0].m_strDiscTitle = "From freedb";
+    EXPECT_FALSE(discs.TakeQueried(0, started[0]));
+    EXPECT_EQ(discs.Record(0).m_strDiscTitle, "Typed by the user");
 }
 
 TEST_F(CCdDiscsTest, NoDiscAndMediaChanges)
