@@ -162,6 +162,14 @@ TEST_F(FreedbWindowsTest, ProgressWindowClosesOrShowsWhy)
         EXPECT_EQ(matchesShown, c.disc == 0x0A0B0C04 ? 1 : 0) << c.name;
     }
     m_server.SetFault("");
+
+    // A submission needs a real address: without one nothing is sent and no window opens.
+    CFreedbDialog anonymous({m_server.Url(), "nobody"}, &m_messages);
+    EXPECT_FALSE(anonymous.Submit(ThreeTrackDisc(), "DISCID=0a0b0c03\r\n"));
+    ASSERT_EQ(m_messages.m_texts.size(), 1u);
+    EXPECT_EQ(m_messages.m_texts[0], "A valid email address is required for freedb data submissions.  ");
+    EXPECT_EQ(m_server.Requests().find("POST"), std::string::npos);
+    EXPECT_EQ(m_server.Submission(0), "");
 }
 
 TEST_F(FreedbWindowsTest, SheetRetrievesEditsSubmitsAndSaves)
