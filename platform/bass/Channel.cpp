@@ -70,9 +70,36 @@ bool Channel::setRate(int rate)
     return true;
 }
 
+void Channel::requestSeek(std::uint64_t frame)
+{
+    m_suspended.store(true, std::memory_order_seq_cst);
+    m_mix.waitForPass();
+    m_sourceBase.store(frame, std::memory_order_release);
+    m_played.store(0, std::memory_order_release);
+    m_drainedAt.store(kNever, std::memory_order_release);
+    m_pendingSeek.store(frame, std::memory_order_release);
+}
+
+void Channel::seekPendingLocked()
+{
+    const std::uint64_t frame = m_pendingSeek.exchange(kNever, std::memory_order_acq_rel);
+    if (frame == kNever || m_freed)
+        return;
+    const std::uint64_t length = m_source->lengthFrames();
+    const bool moved = (length == 0 || frame <= length) && m_source->seek(frame);
+    flushLocked(frame, 0);
+    if (!moved) {
+        m_sourceEnded.store(true, std::memory_order_release);
+        m_drainedAt.store(0, std::memory_order_release);
+    }
+}
+
 void Channel::fill(std::size_t targetFrames)
 {
     std::lock_guard lock(m_decodeMutex);
+    seekPendingLocked();
+    if (!m_freed)
+        m_knownLength.store(m_source->lengthFrames(), std::memory_order_release);
     const std::size_t target = std::min(targetFrames, m_fillTarget);
     m_lowWater.store(target / 2, std::memory_order_relaxed);
     if (!m_freed && m_playing.load(std::memory_order_acquire) && !m_sourceEnded.load(std::memory_order_acquire)) {
@@ -122,6 +149,8 @@ void Channel::push(const float *frames, std::size_t count)
 
 bool Channel::readyFor(std::size_t frames) const
 {
+    if (m_pendingSeek.load(std::memory_order_acquire) != kNever)
+        return false;
     return !m_playing.load(std::memory_order_acquire) || m_suspended.load(std::memory_order_acquire) ||
            m_sourceEnded.load(std::memory_order_acquire) || m_ring.available() >= std::min(frames, m_fillTarget);
 }
@@ -210,7 +239,8 @@ void Channel::flushLocked(std::uint64_t newSourceFrame, std::uint32_t newOrderRo
     m_sourceEnded.store(false, std::memory_order_release);
     m_drainedAt.store(kNever, std::memory_order_release);
     m_refillRequested.store(false, std::memory_order_release);
-    m_suspended.store(false, std::memory_order_seq_cst);
+    // A seek asked for meanwhile keeps the channel silent until the next fill has made it.
+    m_suspended.store(m_pendingSeek.load(std::memory_order_acquire) != kNever, std::memory_order_seq_cst);
 }
 
 void Channel::markFreed()

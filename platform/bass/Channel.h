@@ -74,6 +74,12 @@ public:
     void setPan(int pan) { m_pan.store(pan / 100.0f, std::memory_order_release); }
     // Plays the source at `rate` Hz from now on (the rate of what is already buffered stays).
     bool setRate(int rate);
+    // Asks the update thread to seek the source to `frame` at its next fill (a seek may take long: a
+    // GSM file is decoded from its start). Until then nothing of this channel is mixed and its
+    // position reads as `frame`. A frame past the source's end, or a failed seek, ends the channel.
+    void requestSeek(std::uint64_t frame);
+    // The source's length in frames as the last fill found it; 0 before the first fill or when unknown.
+    std::uint64_t knownLength() const { return m_knownLength.load(std::memory_order_acquire); }
     // Runs `reposition(source)` under the decode lock; when it succeeds, buffered audio is thrown away
     // so that what is heard next starts at the new place.
     template <class F>
@@ -115,6 +121,7 @@ private:
     };
     static constexpr std::size_t kMarks = 512;
 
+    void seekPendingLocked();
     void flushLocked(std::uint64_t newSourceFrame, std::uint32_t newOrderRow);
     void produceChunk();
     void recordHistory(const float *block, std::size_t frames, std::uint64_t outputFrame);
@@ -143,6 +150,8 @@ private:
     std::size_t m_fillTarget;
     std::atomic<bool> m_playing{false};
     std::atomic<bool> m_suspended{false};
+    std::atomic<std::uint64_t> m_pendingSeek{kNever};
+    std::atomic<std::uint64_t> m_knownLength{0};
     std::atomic<bool> m_sourceEnded{false};
     std::atomic<std::uint64_t> m_drainedAt{kNever};
     std::atomic<std::uint64_t> m_played{0};

@@ -545,13 +545,14 @@ bool Engine::channelSetPosition(DWORD handle, QWORD pos)
             0, static_cast<std::uint32_t>(order));
     } else {
         const QWORD bytesPerFrame = static_cast<QWORD>(channel->dataChannels() * channel->bytesPerSample());
+        if (channel->kind() == ChannelKind::UserStream)
+            return fail(BASS_ERROR_POSITION, false);
+        // The update thread seeks: a slow seek never holds the caller.
         const std::uint64_t frame = pos / bytesPerFrame;
-        moved = channel->reposition(
-            [&](AudioSource &s) {
-                const std::uint64_t length = s.lengthFrames();
-                return (length == 0 || frame <= length) && s.seek(frame);
-            },
-            frame, 0);
+        const std::uint64_t length = channel->knownLength();
+        moved = length == 0 || frame <= length;
+        if (moved)
+            channel->requestSeek(frame);
     }
     if (!moved)
         return fail(BASS_ERROR_POSITION, false);

@@ -108,18 +108,8 @@ std::unique_ptr<Mpg123Source> Mpg123Source::Open(const char *path, int &error, s
     mpg123_format_none(mh);
     mpg123_format(mh, rate, channels, MPG123_ENC_FLOAT_32);
 
-    if (mpg123_scan(mh) != MPG123_OK) {
-        error = BASS_ERROR_FILEFORM;
-        return nullptr;
-    }
-    const off_t length = mpg123_length(mh);
-    source->m_length = length > 0 ? static_cast<std::uint64_t>(length) : 0;
     source->m_rate = static_cast<int>(rate);
     source->m_channels = channels;
-    if (mpg123_seek(mh, 0, SEEK_SET) < 0) {
-        error = BASS_ERROR_FILEFORM;
-        return nullptr;
-    }
     error = BASS_OK;
     return source;
 }
@@ -132,8 +122,28 @@ Mpg123Source::~Mpg123Source()
     }
 }
 
+void Mpg123Source::EnsureScanned() const
+{
+    if (m_scanned)
+        return;
+    m_scanned = true;
+    // The whole file is parsed once for the exact length and the seek index; libmpg123 keeps the
+    // position. Done on the first read or seek, on the update thread, not when the stream is made.
+    if (mpg123_scan(m_handle) != MPG123_OK)
+        return;
+    const off_t length = mpg123_length(m_handle);
+    m_length = length > 0 ? static_cast<std::uint64_t>(length) : 0;
+}
+
+std::uint64_t Mpg123Source::lengthFrames() const
+{
+    EnsureScanned();
+    return m_length;
+}
+
 std::size_t Mpg123Source::read(float *out, std::size_t frames)
 {
+    EnsureScanned();
     if (m_ended || frames == 0)
         return 0;
     const std::size_t frameBytes = sizeof(float) * static_cast<std::size_t>(m_channels);
@@ -161,6 +171,7 @@ std::size_t Mpg123Source::read(float *out, std::size_t frames)
 
 bool Mpg123Source::seek(std::uint64_t frame)
 {
+    EnsureScanned();
     if (m_length > 0 && frame > m_length)
         return false;
     if (mpg123_seek(m_handle, static_cast<off_t>(frame), SEEK_SET) < 0)

@@ -3,8 +3,9 @@
 //
 // The file is read through our own reader that starts at the first confirmed frame (see
 // platform/formats/CMpegFrameSearch), so garbage is refused before libmpg123 sees it. Gapless information (LAME/Xing
-// encoder delay and padding) is honoured, and the whole file is scanned once at open so that the
-// length is exact and seeks land on the requested sample. The audio may also be a part of a file
+// encoder delay and padding) is honoured, and the whole file is scanned once, at the first read or
+// seek (on the thread that decodes, not the one that opens), so that the length is exact and seeks
+// land on the requested sample. The audio may also be a part of a file
 // (the data of a WAVE file holding MPEG audio).
 
 #include "platform/bass/AudioSource.h"
@@ -29,7 +30,7 @@ public:
     int channels() const override { return m_channels; }
     std::size_t read(float *out, std::size_t frames) override;
     bool seek(std::uint64_t frame) override;
-    std::uint64_t lengthFrames() const override { return m_length; }
+    std::uint64_t lengthFrames() const override;
 
     // Where libmpg123 reads: the file from the first frame to the end of the audio, offsets relative
     // to that frame.
@@ -42,13 +43,15 @@ public:
 
 private:
     Mpg123Source() = default;
+    void EnsureScanned() const;
 
     CFileDescriptor m_fd;
     Reader m_reader;
     mpg123_handle_struct *m_handle = nullptr;
     int m_rate = 0;
     int m_channels = 0;
-    std::uint64_t m_length = 0;
+    mutable std::uint64_t m_length = 0;
+    mutable bool m_scanned = false;
     bool m_ended = false;
 };
 
