@@ -89,8 +89,6 @@ void CDiscInfoSheet::OnGetCdText()
 void CDiscInfoSheet::OnRetrieveData()
 {
     CFreedbDialog freedb(m_links.account, m_links.messageBox, this);
-    if (m_links.prepareFreedb)
-        m_links.prepareFreedb(freedb);
     CDiscRecord copy = m_record;
     if (freedb.Query(copy)) {
         m_record = copy;
@@ -126,7 +124,5 @@ void CDiscInfoSheet::OnSubmitData()
     case CFreedbEntry::Missing::None: break;
     }
     CFreedbDialog freedb(m_links.account, m_links.messageBox, this);
-    if (m_links.prepareFreedb)
-        m_links.prepareFreedb(freedb);
     freedb.Submit(m_record, built.body);
 }

@@ -12,8 +12,6 @@
 
 #include <QDialog>
 
-#include <functional>
-
 class CDiscInfo1;
 class CDiscInfo2;
 class CMessageBox;
@@ -32,8 +30,6 @@ public:
         CFreedbDialog::Account account;
         int *x = nullptr; // the remembered position (left, top); null: not remembered
         int *y = nullptr;
-        // Runs before each freedb window opens (the tests shorten its limits).
-        std::function<void(CFreedbDialog &)> prepareFreedb;
     };
 
     CDiscInfoSheet(const CDiscRecord &record, Links links, QWidget *parent = nullptr);

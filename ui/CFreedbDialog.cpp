@@ -65,15 +65,10 @@ QString CFreedbDialog::StatusText() const
     return m_status->text();
 }
 
-int CFreedbDialog::Run()
-{
-    return exec();
-}
-
 bool CFreedbDialog::GetSiteList(std::vector<std::string> &lines)
 {
     m_worker->StartSiteList();
-    Run();
+    exec();
     m_worker->Wait();
     if (!m_worker->Succeeded())
         return false;
@@ -84,7 +79,7 @@ bool CFreedbDialog::GetSiteList(std::vector<std::string> &lines)
 bool CFreedbDialog::Query(CDiscRecord &record)
 {
     m_worker->StartQuery(record);
-    Run();
+    exec();
     m_worker->Wait();
     if (!m_worker->Succeeded())
         return false;
@@ -100,7 +95,7 @@ bool CFreedbDialog::Submit(const CDiscRecord &record, const std::string &body)
         return false;
     }
     m_worker->StartSubmit(record, body);
-    Run();
+    exec();
     m_worker->Wait();
     return m_worker->Succeeded();
 }

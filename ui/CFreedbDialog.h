@@ -52,7 +52,6 @@ public:
     void reject() override;
 
 private:
-    int Run();
     void OnFinished();
     void OnQuestion(const CFreedbWorker::Question &question);
 

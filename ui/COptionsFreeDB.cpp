@@ -89,8 +89,6 @@ void COptionsFreeDB::RefreshList()
 {
     Initialise();
     CFreedbDialog freedb({m_server->currentText().toStdString(), m_email->text().toStdString()}, nullptr, this);
-    if (m_prepare)
-        m_prepare(freedb);
     std::vector<std::string> lines;
     if (!freedb.GetSiteList(lines))
         return;

@@ -13,9 +13,6 @@
 
 #include <QWidget>
 
-#include <functional>
-
-class CFreedbDialog;
 class CRegistry;
 class QCheckBox;
 class QComboBox;
@@ -32,8 +29,6 @@ public:
     // Fetches the site list from the server shown and replaces the stored list; nothing changes when
     // that fails.
     void RefreshList();
-    // Runs before the site-list window opens (the tests shorten its limits).
-    void SetPrepareFreedb(std::function<void(CFreedbDialog &)> prepare) { m_prepare = std::move(prepare); }
 
     QComboBox *ServerBox() const { return m_server; }
 
@@ -47,5 +42,4 @@ private:
     QLineEdit *m_email = nullptr;
     QComboBox *m_server = nullptr;
     QCheckBox *m_autoquery = nullptr;
-    std::function<void(CFreedbDialog &)> m_prepare;
 };
