@@ -41,8 +41,8 @@ CDiscInfoSheet::CDiscInfoSheet(const CDiscRecord &record, Links links, QWidget *
     row->addStretch(1);
     row->addWidget(m_save);
     row->addWidget(cancel);
-    m_save->setDefault(false);
-    m_save->setAutoDefault(false);
+    // Enter saves, as in any sheet (the title edit of the Tracks page uses Enter to go on).
+    m_save->setDefault(true);
     cancel->setAutoDefault(false);
     layout->addLayout(row);
     m_cdText->setEnabled(m_record.m_bCdText != 0 && m_links.drives);

@@ -237,6 +237,7 @@ TEST_F(FreedbWindowsTest, SheetRetrievesEditsSubmitsAndSaves)
     EXPECT_EQ(tracks.CurrentTrack(), 1);
     QTest::keyClick(title, Qt::Key_Up);
     EXPECT_EQ(tracks.CurrentTrack(), 3);
+    EXPECT_TRUE(sheet.isVisible()) << "Enter in the title edit moves on; it does not save";
     EXPECT_EQ(tracks.List()->topLevelItem(0)->text(1), "First");
     EXPECT_EQ(sheet.Record().m_strTitle[3], "Last");
     Keep(sheet, "disc-info-tracks");
