@@ -53,6 +53,7 @@ CDiscInfoSheet::CDiscInfoSheet(const CDiscRecord &record, Links links, QWidget *
     connect(m_retrieve, &QPushButton::clicked, this, &CDiscInfoSheet::OnRetrieveData);
     connect(m_submit, &QPushButton::clicked, this, &CDiscInfoSheet::OnSubmitData);
     resize(480, 400);
+    m_general->ArtistEdit()->setFocus(); // the first field of the first page, as a sheet opens
     if (m_links.x && m_links.y && *m_links.x >= 0 && *m_links.y >= 0)
         move(*m_links.x, *m_links.y);
 }
