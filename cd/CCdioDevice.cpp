@@ -134,6 +134,19 @@ std::string CCdioDevice::DescribeImageFailure(const std::string &path)
     return "holds no readable audio track";
 }
 
+std::string CCdioDevice::DescribeShortImage(const std::string &path, std::uint32_t leadOutFrames)
+{
+    Sheet sheet;
+    if (leadOutFrames <= 150 || ReadSheet(path, sheet) != SheetResult::kOk || sheet.data.size() != 1)
+        return {};
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(sheet.data[0], error);
+    const std::uintmax_t needed = static_cast<std::uintmax_t>(leadOutFrames - 150) * kSectorBytes;
+    if (error || size >= needed)
+        return {};
+    return "has a data file (" + sheet.data[0] + ") shorter than its table of contents: the tracks end early";
+}
+
 std::unique_ptr<CCdioDevice> CCdioDevice::Open(const std::string &source, bool image)
 {
     QuietLibrary();

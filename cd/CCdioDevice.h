@@ -24,6 +24,11 @@ public:
     // is missing"), for a caller whose Open or ReadToc failed.
     static std::string DescribeImageFailure(const std::string &path);
 
+    // Why the CD image `path`, whose table of contents reaches `leadOutFrames` (MSF address in frames:
+    // its lead-out, or a later track start), cannot be played to its end ("has a data file ... shorter than its table of contents"); empty when its
+    // data file holds every sector.
+    static std::string DescribeShortImage(const std::string &path, std::uint32_t leadOutFrames);
+
     // Keeps libcdio's warnings about images off standard error (the callers report failures).
     static void QuietLibrary();
 

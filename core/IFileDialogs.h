@@ -8,6 +8,8 @@
 // "vpl", no overwrite prompt. Both start in `folder` with `name` proposed.
 // Music files: titled "Add File(s)", several existing files, one filter per (name, pattern) pair
 // (patterns separated by ';'), starting in `folder`.
+// CD image: titled "Open CD Image", filters "CD images (*.cue *.toc)" and "All files (*)", starting
+// in `folder`.
 // Folder: titled "Choose a folder to add to the current playlist:", starting in `folder`.
 //
 // Threads: user-interface thread only; every call blocks until the dialog closes.
@@ -26,4 +28,5 @@ public:
     virtual std::string SavePlaylistFile(const std::string &folder, const std::string &name) = 0;
     virtual std::vector<std::string> OpenMusicFiles(const std::string &folder, const Filters &filters) = 0;
     virtual std::string ChooseFolder(const std::string &folder) = 0;
+    virtual std::string OpenCdImageFile(const std::string &folder) = 0;
 };

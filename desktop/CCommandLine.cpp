@@ -46,8 +46,14 @@ std::vector<std::string> CCommandLine::Lines(const std::vector<std::string> &arg
     if (arguments.empty())
         return {""};
     const std::string &first = arguments.front();
-    if (StartsWith(first, "-cd"))
+    if (StartsWith(first, "-cd")) {
+        if (first == "-cd" && arguments.size() >= 2 && IsCdImagePath(arguments[1])) {
+            std::vector<std::string> cd = arguments;
+            cd[1] = Absolute(cd[1], folder);
+            return {Join(cd)};
+        }
         return {Join(arguments)};
+    }
     std::vector<std::string> lines;
     std::size_t files = 0;
     std::string prefix;
@@ -93,6 +99,7 @@ CStartRequest CCommandLine::Parse(std::string_view text, bool autoplay0, bool au
         const CdTarget target = ParseCd(text);
         request.driveLetter = target.driveLetter;
         request.track = target.track;
+        request.cdImage = target.image;
         if (target.track != 0 || autoplay1)
             request.autoPlay = true;
     } else if (StartsWith(text, "-vpl")) {
@@ -125,8 +132,35 @@ CStartRequest CCommandLine::Parse(const std::vector<std::string> &lines, bool au
     return request;
 }
 
+bool CCommandLine::IsCdImagePath(std::string_view path)
+{
+    if (path.size() < 5)
+        return false;
+    const std::string tail = UpperAscii(path.substr(path.size() - 4));
+    return tail == ".CUE" || tail == ".TOC";
+}
+
 CCommandLine::CdTarget CCommandLine::ParseCd(std::string_view text)
 {
+    if (text.size() > 4 && text[3] == ' ') {
+        std::string_view rest = text.substr(4);
+        std::string path;
+        std::size_t end = 0;
+        if (!rest.empty() && rest.front() == '"') {
+            end = rest.find('"', 1);
+            path = std::string(rest.substr(1, end == std::string_view::npos ? std::string_view::npos : end - 1));
+            end = end == std::string_view::npos ? rest.size() : end + 1;
+        } else {
+            end = std::min(rest.find(' '), rest.size());
+            path = std::string(rest.substr(0, end));
+        }
+        if (IsCdImagePath(path)) {
+            CdTarget target;
+            target.image = path;
+            target.track = std::max(0, LeadingNumber(rest.substr(end)));
+            return target;
+        }
+    }
     const std::string upper = RemoveQuotes(UpperAscii(text));
     CdTarget target;
     if (upper.size() > 4)

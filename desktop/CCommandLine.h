@@ -14,7 +14,11 @@ public:
     struct CdTarget {
         char driveLetter = 0; // 0 when the text is at most 4 characters long
         int track = 0;        // 0 unless the text ends in ".CDA" and contains "TRACK"
+        std::string image;    // "-cd IMAGE [TRACK]": a CUE or TOC file (then the letter is 0)
     };
+
+    // True for a path naming a CD image (ends in .cue or .toc, any letter case).
+    static bool IsCdImagePath(std::string_view path);
 
     // The raw command line from the arguments after the program name: joined with single blanks, an
     // argument holding a blank or tab enclosed in double quotes so that quote removal gives it back.
@@ -23,7 +27,7 @@ public:
     // The command lines of one start, in the single-line form above, each path made absolute against
     // `folder` (the process that reads a line may run elsewhere). Several files give a line each: the
     // first plays (or, after "-add", every one is added), the rest are appended. "-vpl" takes one
-    // playlist; files after it are appended. "-cd" lines pass unchanged. No arguments give one empty line.
+    // playlist; files after it are appended. "-cd" lines pass unchanged, but for a CD image's path made absolute. No arguments give one empty line.
     static std::vector<std::string> Lines(const std::vector<std::string> &arguments, const std::string &folder);
 
     // The first instance's request. `autoplay0` and `autoplay1` are the settings of those names.
@@ -33,7 +37,8 @@ public:
     static CStartRequest Parse(const std::vector<std::string> &lines, bool autoplay0, bool autoplay1);
 
     // A text that starts with "-cd": upper-cased, quotes removed, drive letter at index 4, track number
-    // after "TRACK" when the text ends in ".CDA".
+    // after "TRACK" when the text ends in ".CDA". Or "-cd IMAGE [TRACK]" with a CD image's path (its
+    // letter case kept, in double quotes when it holds blanks) and an optional track number.
     static CdTarget ParseCd(std::string_view text);
 
     static bool StartsWith(std::string_view text, std::string_view prefix);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 CCdPlayback::CCdPlayback(CPlayerDoc &doc, CCdDriveList drives, CCdDiscs::Folders folders)
     : m_doc(doc), m_folders(std::move(folders)), m_discs(std::make_unique<CCdDiscs>(std::move(drives), m_folders)),
@@ -89,6 +90,51 @@ void CCdPlayback::ReplaceDrives(CCdDriveList drives)
     TakeSnapshot();
     if (m_listener)
         m_listener(-1);
+}
+
+int CCdPlayback::OpenImage(const std::string &path)
+{
+    std::error_code error;
+    const std::string canonical = std::filesystem::weakly_canonical(path, error).string();
+    const std::string source = error || canonical.empty() ? path : canonical;
+    const int known = m_discs->Drives().IndexOfSource(source);
+    if (known >= 0) {
+        RefreshDrive(known);
+        return known;
+    }
+    std::vector<std::string> devices;
+    for (const CCdDriveList::Drive &drive : m_discs->Drives().Drives()) {
+        if (!drive.image)
+            devices.push_back(drive.source);
+    }
+    std::vector<std::string> images = m_doc.cdimages;
+    images.push_back(source);
+    while (images.size() > CPlayerSettings::kMaxCdImages)
+        images.erase(images.begin());
+    m_doc.cdimages = images;
+    ReplaceDrives(CCdDriveList(devices, images));
+    return m_discs->Drives().IndexOfSource(source);
+}
+
+void CCdPlayback::RemoveImage(int drive)
+{
+    if (drive < 0 || drive >= DriveCount() || !m_discs->Drives().Drives()[static_cast<std::size_t>(drive)].image)
+        return;
+    const std::string source = m_discs->Drives().Drives()[static_cast<std::size_t>(drive)].source;
+    std::vector<std::string> devices;
+    std::vector<std::string> images;
+    for (const CCdDriveList::Drive &d : m_discs->Drives().Drives()) {
+        if (!d.image)
+            devices.push_back(d.source);
+    }
+    for (const std::string &image : m_doc.cdimages) {
+        std::error_code error;
+        const std::string canonical = std::filesystem::weakly_canonical(image, error).string();
+        if ((error ? image : canonical) != source)
+            images.push_back(image);
+    }
+    m_doc.cdimages = images;
+    ReplaceDrives(CCdDriveList(devices, images));
 }
 
 void CCdPlayback::Changed(int drive)

@@ -60,6 +60,12 @@ public:
     void SetAutoQuery(CCdDiscs::AutoQuery query);
     void SetAutoQueryEnabled(bool on);
     bool TakeQueried(int drive, const CDiscRecord &record) { return m_discs->TakeQueried(drive, record); }
+    // Adds the CD image `path` as a drive after the others, kept in the setting `cdimages` (cdimage0..3;
+    // the oldest image gives way when four are listed), and reads its disc; an image listed already is
+    // read again. The caller has stopped CD playback. The drive index, or -1 when no letter is left.
+    int OpenImage(const std::string &path);
+    // Takes the CD image of drive `drive` off the drive list and the setting; nothing for a real drive.
+    void RemoveImage(int drive);
     // Called on the user-interface thread with the drive index after its record changed (-1: the
     // drive list itself changed).
     void SetListener(std::function<void(int)> listener) { m_listener = std::move(listener); }

@@ -22,6 +22,7 @@
 #include "tags/CTrackInfo.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -590,6 +591,30 @@ void CPlaybackEngine::EntryEdited(const CPlaylistEntry &entry)
     m_links.status->UpdateStatusText();
 }
 
+char CPlaybackEngine::PlayingCdDrive() const
+{
+    return m_bPlaying && m_CurrentEntry.m_nType == kTypeCdTrack ? m_cCdDrive : 0;
+}
+
+int CPlaybackEngine::PlayingCdTrack() const
+{
+    return PlayingCdDrive() != 0 ? std::atoi(m_CurrentEntry.m_strPath.c_str()) : 0;
+}
+
+void CPlaybackEngine::CloseChannel()
+{
+    if (m_hMusic)
+        BASS_MusicFree(m_hMusic);
+    if (m_hStream)
+        BASS_StreamFree(m_hStream);
+    m_hMusic = 0;
+    m_hStream = 0;
+    m_links.equalizer->ClearHandles();
+    if (m_links.decoder->Type() != 0)
+        m_links.decoder->Close();
+    m_links.decoder->NewPlayback();
+}
+
 void CPlaybackEngine::ShutDown()
 {
     if (m_hMusic) {
@@ -863,6 +888,7 @@ bool CPlaybackEngine::TakeOverCdTrack(char letter, int track)
 {
     if (!m_links.cd || !m_links.cd->TrackEntry(letter, track, m_CurrentEntry))
         return false;
+    m_cCdDrive = letter;
     // The track's row is the cursor on its own tab; another tab on show keeps its cursor.
     ICdTrackList *cdTab = m_pPlayOrder ? m_pPlayOrder->CdTabOnShow() : nullptr;
     if (cdTab && cdTab->DriveLetter() == letter) {

@@ -126,6 +126,14 @@ public:
     void ComputeModuleFlags();
     // At exit: stops and frees the channel, restores a muted volume, closes the output.
     void ShutDown();
+    // Frees the channel and closes the decoder, whatever it had open (the CD drives are about to be
+    // listed anew and the reader with them). Call it stopped.
+    void CloseChannel();
+    // The CD track that plays as the user knows it: its drive letter and track number, 0 when no CD
+    // track plays. Unlike the reader's, it stays when a change-over to the next track failed and the
+    // track is only playing out.
+    char PlayingCdDrive() const;
+    int PlayingCdTrack() const;
     // New output settings: stops what plays, closes the output and opens it again from the settings.
     void RestartOutput();
     // Set at the end of start-up: from then on, failures to open offer to remove the entry.

@@ -1,6 +1,9 @@
 #include "engine/CPlayerCore.h"
 
 #include "core/CMessageBox.h"
+#include "cd/CCdioDevice.h"
+#include "engine/ICdTabs.h"
+#include "engine/ICdTrackList.h"
 #include "playlist/CPlayerDoc.h"
 #include "playlist/CTrackInfoIdentifier.h"
 #include "platform/bass/bass.h"
@@ -50,6 +53,7 @@ CPlayerCore::CPlayerCore(const Services &services)
     m_tagWriter = std::make_unique<CDeferredTagWriter>(*m_engine, &m_decoder.WmaBinding());
     m_decoder.m_onFileClosed = [this](const std::string &path) { m_tagWriter->FileClosed(path); };
 
+    m_cd->SetListener([this](int drive) { OnCdDriveChanged(drive); });
     connect(&m_doc, &CPlayerDoc::playEntryRequested, this, [this](int index) { PlayIndex(index); });
     connect(&m_doc, &CPlayerDoc::playlistEmptied, this, [this] { m_engine->ShowEntry(CPlaylistEntry()); });
 }
@@ -102,8 +106,10 @@ void CPlayerCore::ApplyStartRequest(const CStartRequest &request)
     case CStartRequest::Kind::Cd:
         m_doc.LoadPlaylist();
         m_doc.RebuildRows();
-        // No CD drives are known, so only a playlist item can be resumed.
-        if (request.kind == CStartRequest::Kind::Resume && m_doc.lastpos != 0 && m_doc.lasttab == 0) {
+        if (ApplyCdStart(request)) {
+            if (request.kind == CStartRequest::Kind::Resume && request.autoPlay && m_doc.lastduration != 0)
+                m_engine->SetFadeIn(kResumeFadeTicks);
+        } else if (request.kind == CStartRequest::Kind::Resume && m_doc.lastpos != 0 && m_doc.lasttab == 0) {
             if (m_doc.lastindex >= 0 && m_doc.lastindex < m_doc.EntryCount())
                 SelectRow(m_doc.lastindex);
             if (request.autoPlay && m_doc.lastduration != 0)
@@ -145,9 +151,9 @@ bool CPlayerCore::Begin(const CStartRequest &request)
         m_messageBox.Show(kOldLibraryMessage);
         return false;
     }
-    // A "-cd" start asks for a CD track; with no drive known there is nothing to play, and the
-    // playlist's cursor entry is not what was asked for.
-    if (request.autoPlay && request.kind != CStartRequest::Kind::Cd) {
+    // A "-cd" start asks for a CD track: without its drive (or track) there is nothing to play, and
+    // the playlist's cursor entry is not what was asked for.
+    if (request.autoPlay && (request.kind != CStartRequest::Kind::Cd || m_bCdStartReady)) {
         m_engine->Play();
         if (m_engine->FadeIn() != 0)
             m_engine->SetPosition(m_doc.lastduration, 0);
@@ -155,6 +161,84 @@ bool CPlayerCore::Begin(const CStartRequest &request)
     m_engine->SetInitialised(true);
     m_bInitialised = true;
     return true;
+}
+
+void CPlayerCore::OnCdDriveChanged(int drive)
+{
+    const char playing = m_cd->PlayingDrive();
+    if (drive >= 0 && playing != 0 && playing == m_cd->DriveLetter(drive)) {
+        const CDiscRecord &record = m_cd->Record(drive);
+        const int track = m_cd->PlayingTrack();
+        // The disc was taken out (or another one put in without that track): its reads would fail.
+        if (record.m_nDiscId == 0 || track <= 0 || track >= CDiscRecord::kSlots ||
+            record.m_nLength[static_cast<std::size_t>(track)] <= 0) {
+            m_engine->StopPlayback();
+            m_engine->CloseChannel();
+            emit playingRowChanged();
+        }
+    }
+    emit cdDriveChanged(drive);
+}
+
+bool CPlayerCore::ApplyCdStart(const CStartRequest &request)
+{
+    if (!m_pCdTabs)
+        return false;
+    if (request.kind == CStartRequest::Kind::Cd) {
+        int drive = -1;
+        if (!request.cdImage.empty())
+            drive = OpenCdImage(request.cdImage);
+        else if (request.driveLetter != 0)
+            drive = m_cd->DriveIndex(request.driveLetter);
+        m_bCdStartReady = drive >= 0 && m_pCdTabs->ShowCdTrack(drive, request.track, false);
+        return m_bCdStartReady;
+    }
+    // The resume of a CD track: the same disc must be in the same drive, with that track.
+    if (m_doc.lastpos == 0 || m_doc.lasttab == 0)
+        return false;
+    const int drive = static_cast<int>(m_doc.lasttab) - 1;
+    const int track = static_cast<int>(m_doc.lastindex);
+    if (drive < 0 || drive >= m_cd->DriveCount() || track < 0 || track > 99)
+        return false;
+    const CDiscRecord &record = m_cd->Record(drive);
+    if (record.m_nDiscId == 0 || record.m_nDiscId != m_doc.lastdisc || track == 0 ||
+        record.m_nLength[static_cast<std::size_t>(track)] <= 0)
+        return false;
+    return m_pCdTabs->ShowCdTrack(drive, track, true);
+}
+
+int CPlayerCore::OpenCdImage(const std::string &path)
+{
+    if (m_cd->PlayingDrive() != 0) {
+        m_engine->StopPlayback();
+        m_engine->CloseChannel();
+    }
+    auto report = [this, &path](const std::string &why) {
+        std::string text = kCdImageMessage;
+        text.replace(text.find("%s"), 2, path);
+        text.replace(text.find("%s"), 2, why);
+        m_messageBox.Show(text);
+    };
+    const int drive = m_cd->OpenImage(path);
+    if (drive < 0) {
+        report("cannot be added: every drive letter is taken");
+        return -1;
+    }
+    const CDiscRecord &record = m_cd->Record(drive);
+    if (record.m_nDiscId == 0) {
+        const std::string why = CCdioDevice::DescribeImageFailure(path);
+        m_cd->RemoveImage(drive); // no dead drive is kept for it
+        report(why);
+        return -1;
+    }
+    // libcdio ends a CUE sheet's disc where its data file ends, even before the last track's start.
+    std::int32_t end = 0;
+    for (int i = 0; i <= std::clamp(record.m_nTocTracks, 0, 100); ++i)
+        end = std::max(end, record.m_nOffset[static_cast<std::size_t>(i)]);
+    const std::string shortImage = CCdioDevice::DescribeShortImage(path, static_cast<std::uint32_t>(end));
+    if (!shortImage.empty())
+        report(shortImage);
+    return drive;
 }
 
 void CPlayerCore::PlayIndex(int index)
@@ -219,12 +303,26 @@ void CPlayerCore::ShutDown()
         return;
     m_bShutDown = true;
     m_timer.StopMainTimer();
-    if (m_engine->IsPlaying()) {
+    ICdTrackList *cdTab = m_order->CdTabOnShow();
+    const char cdDrive = m_cd->PlayingDrive();
+    if (m_engine->IsPlaying() && cdDrive != 0 && m_cd->DriveIndex(cdDrive) >= 0) {
+        const int drive = m_cd->DriveIndex(cdDrive);
+        m_doc.lastduration = std::max(0, static_cast<int>(m_engine->ElapsedMs() / 1000));
+        m_doc.lastindex = m_cd->PlayingTrack();
+        m_doc.lasttab = drive + 1;
+        m_doc.lastdisc = m_cd->Record(drive).m_nDiscId;
+    } else if (m_engine->IsPlaying()) {
         m_doc.lastduration = std::max(0, static_cast<int>(m_engine->ElapsedMs() / 1000));
         m_doc.lastindex = std::max(0, m_doc.State().m_nPlaying);
         m_doc.lasttab = 0;
+    } else if (cdTab && cdTab->FirstSelectedRow() >= 0 && m_cd->DriveIndex(cdTab->DriveLetter()) >= 0) {
+        const int drive = m_cd->DriveIndex(cdTab->DriveLetter());
+        m_doc.lastindex = cdTab->TrackNumber(cdTab->FirstSelectedRow());
+        m_doc.lasttab = drive + 1;
+        m_doc.lastdisc = m_cd->Record(drive).m_nDiscId;
     } else {
         m_doc.lastindex = std::max(0, m_doc.State().m_nCurrent);
+        m_doc.lasttab = 0;
     }
     m_engine->ShutDown(); // closes the playing file: tags kept back for it are written now
     m_tagWriter->Flush();
@@ -255,6 +353,12 @@ IMprisPlayer::Track CPlayerCore::CurrentTrack() const
     }
     track.valid = true;
     track.row = std::max(0, row);
+    if (m_engine->IsPlaying() && m_engine->PlayingCdDrive() != 0) {
+        // A CD track has no file: it is named by its drive and number.
+        track.cdDrive = m_cd->DriveIndex(m_engine->PlayingCdDrive()) + 1;
+        track.row = m_engine->PlayingCdTrack();
+        entry.m_strPath.clear();
+    }
     track.title = entry.m_strTitle;
     track.artist = entry.m_strArtist;
     track.album = entry.m_strAlbum;

@@ -43,6 +43,7 @@ class CMessageBox;
 class CPlayerDoc;
 class CTrackInfoIdentifier;
 class IClock;
+class ICdTabs;
 class IScreenSaver;
 
 class CPlayerCore : public QObject, public IPlaybackControls, public ITimedPlayback {
@@ -54,6 +55,8 @@ public:
     static constexpr const char *kOldLibraryMessage = "Melvane requires BASS library v1.8 or higher.  ";
     static constexpr unsigned kMinimumLibraryVersion = 0x00080001;
     static constexpr int kResumeFadeTicks = 100;
+    // The CD image's path, then why it gives no disc ("names the data file ..., which is missing").
+    static constexpr const char *kCdImageMessage = "The CD image %s %s.  ";
 
     struct Services {
         CPlayerDoc *doc = nullptr;
@@ -88,6 +91,8 @@ public:
     void DetachDisplays();
     // Null: no visual plug-in is hosted.
     void AttachVisualHost(IVisualHost *visuals);
+    // The window's CD tabs, for a "-cd" start and the resume of a CD track; null: none.
+    void AttachCdTabs(ICdTabs *tabs) { m_pCdTabs = tabs; }
 
     void OpenOutput();
     void ApplyStartRequest(const CStartRequest &request);
@@ -103,6 +108,9 @@ public:
     int TicksElapsed() const { return m_timer.TicksElapsed(); }
     // Plays the playlist entry `index` (tray menu, list double-click, a file opened from outside).
     void PlayIndex(int index);
+    // Opens the CD image `path` as a drive (what plays from a CD stops first; see
+    // CCdPlayback::OpenImage). The drive index, or -1 after a message when the image gives no disc.
+    int OpenCdImage(const std::string &path);
     // Opens the audio output again from the settings (the options changed it); what played goes on
     // from the same second, paused when it was.
     void RestartOutput();
@@ -144,12 +152,18 @@ signals:
     // The playing row moved (a tick's change-over or end, or PlayIndex): the list repaints.
     void playingRowChanged();
     void tickDone();
+    // A drive's disc record changed (a refresh, a list's write-back), or with -1 the drive list.
+    void cdDriveChanged(int drive);
 
 protected:
     bool event(QEvent *event) override;
 
 private:
     void SelectRow(int row);
+    // The "-cd" start and the resume of a CD track; true when a CD tab was shown with what to play.
+    bool ApplyCdStart(const CStartRequest &request);
+    // A drive's record changed: a CD track that is gone from it stops playing.
+    void OnCdDriveChanged(int drive);
 
     CPlayerDoc &m_doc;
     CMessageBox &m_messageBox;
@@ -166,6 +180,8 @@ private:
     std::unique_ptr<CTimedPlayback> m_timed;
     std::unique_ptr<CDeferredTagWriter> m_tagWriter; // the decoder's close hook
     CMainTimer m_timer;
+    ICdTabs *m_pCdTabs = nullptr;
+    bool m_bCdStartReady = false; // a "-cd" start found its drive (and track)
     bool m_bInitialised = false;
     bool m_bShutDown = false;
     bool m_bWmaAvailable = false;

@@ -1,6 +1,7 @@
 #include "ui/CMainFrame.h"
 
 #include "ui/CAboutDialog.h"
+#include "ui/CCdListCtrl.h"
 #include "ui/CAppIcon.h"
 #include "ui/CDiscInfoSheet.h"
 #include "ui/CForwardedKey.h"
@@ -40,6 +41,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 namespace cmd = PlayerCommand;
 namespace fc = FrameCommand;
@@ -90,6 +92,21 @@ CMainFrame::CMainFrame(const Options &options, QWidget *parent)
         }
     });
 
+    connect(m_view, &CPlayerView::cdTabShown, this, [this](int drive) {
+        SwapInformationCommand(drive >= 0);
+        UpdateCommandStates();
+    });
+    m_view->SetCdDiscActions({m_actions.at(fc::kDiscInformation), m_actions.at(fc::kQueryFreedb),
+                              m_actions.at(fc::kExtractAudio), m_actions.at(fc::kCheckAllTracks)});
+    SwapInformationCommand(m_view->CurrentCdDrive() >= 0);
+    m_mediaPoll = new QTimer(this);
+    m_mediaPoll->setInterval(1000);
+    connect(m_mediaPoll, &QTimer::timeout, this, [this] {
+        if (!m_bClosed && m_core.Cd().DriveCount() > 0)
+            m_core.Cd().PollMedia();
+    });
+    m_mediaPoll->start();
+
     if (!options.runtimeDir.empty())
         StartIpc();
 }
@@ -136,6 +153,7 @@ void CMainFrame::BuildMenus()
     file->addSeparator();
     AddCommand(file, fc::kFileInformation, QStringLiteral("File &Information..."), QStringLiteral("Ctrl+I"));
     AddCommand(file, fc::kDiscInformation, QStringLiteral("Disc &Information..."))->setVisible(false);
+    AddCommand(nullptr, fc::kNextTab, QString());
     file->addSeparator();
     AddCommand(file, fc::kExit, QStringLiteral("E&xit"));
 
@@ -313,6 +331,7 @@ void CMainFrame::CloseFrame()
     m_doc.vis = m_visuals->RunningFileNames();
     m_visuals->StopAll();
     m_trayTimer.Stop();
+    m_mediaPoll->stop();
     if (m_tray)
         m_tray->hide();
     m_bTrayShown = false;
@@ -358,8 +377,9 @@ bool CMainFrame::IsCommandEnabled(int id) const
     }
     // Until the extraction exists.
     case fc::kExtractAudio: return false;
-    case fc::kCheckAllTracks: return CurrentCdDrive() >= 0;
-    case fc::kOpenCdImage: return false;
+    case fc::kCheckAllTracks: return m_view->CurrentCdList() && m_view->CurrentCdList()->RowCount() > 0;
+    case fc::kOpenCdImage: return true;
+    case fc::kNextTab: return m_core.Cd().DriveCount() > 0;
     default: return true;
     }
 }
@@ -407,7 +427,7 @@ bool CMainFrame::Execute(int id)
     }
     if (const auto tray = CTrayPlaylistMenu::Decode(id)) {
         if (tray->drive != 0)
-            return false; // CD drives: none are known
+            return m_view->PlayCdTrack(tray->drive - 1, tray->number);
         const int index = m_trayPlaylist.IndexForCommand(id);
         if (index < 0)
             return false;
@@ -469,6 +489,9 @@ bool CMainFrame::Execute(int id)
     case fc::kDiscInformation: OnDiscInformation(); break;
     case fc::kQueryFreedb: OnQueryFreedb(); break;
     case fc::kExtractAudio: OnExtractAudio(); break;
+    case fc::kCheckAllTracks: m_view->CurrentCdList()->CheckAll(); break;
+    case fc::kOpenCdImage: OnOpenCdImage(); break;
+    case fc::kNextTab: m_view->NextTab(); break;
     case fc::kAbout: {
         m_doc.m_bModalOpen = true;
         CAboutDialog about(m_core.WmaAvailable(), this);
@@ -489,7 +512,7 @@ void CMainFrame::OnPlayerKey(std::uint64_t keyCode, std::int64_t alternative)
     switch (action.kind) {
     case PlayerKeyAction::Kind::Command: Execute(action.commandId); break;
     case PlayerKeyAction::Kind::OpenPlaylist: Execute(fc::kOpenPlaylist); break;
-    case PlayerKeyAction::Kind::NextTab: break; // needs at least one CD drive; none are known
+    case PlayerKeyAction::Kind::NextTab: Execute(fc::kNextTab); break;
     case PlayerKeyAction::Kind::None: break;
     }
 }
@@ -550,7 +573,30 @@ std::int64_t CMainFrame::HandleRecord(const CIpcRecord &record)
 
 int CMainFrame::CurrentCdDrive() const
 {
-    return -1;
+    return m_view->CurrentCdDrive();
+}
+
+void CMainFrame::SwapInformationCommand(bool disc)
+{
+    QAction *file = m_actions.at(fc::kFileInformation);
+    QAction *discInfo = m_actions.at(fc::kDiscInformation);
+    file->setVisible(!disc);
+    discInfo->setVisible(disc);
+    // Ctrl+I belongs to the one on show.
+    file->setShortcut(disc ? QKeySequence() : QKeySequence(QStringLiteral("Ctrl+I")));
+    discInfo->setShortcut(disc ? QKeySequence(QStringLiteral("Ctrl+I")) : QKeySequence());
+}
+
+void CMainFrame::OnOpenCdImage()
+{
+    m_doc.m_bModalOpen = true;
+    const std::string folder = m_doc.cdimages.empty()
+                                   ? m_doc.m_strPlaylistDir
+                                   : std::filesystem::path(m_doc.cdimages.back()).parent_path().string();
+    const std::string path = m_fileDialogs->OpenCdImageFile(folder);
+    m_doc.m_bModalOpen = false;
+    if (!path.empty())
+        OpenCdImage(path, 0);
 }
 
 void CMainFrame::OnDiscInformation()
@@ -615,9 +661,21 @@ void CMainFrame::ShowHidden()
         ToggleShowHide();
 }
 
-void CMainFrame::OpenCdTrack(char, int)
+void CMainFrame::OpenCdTrack(char driveLetter, int track)
 {
-    // No CD drives are known to this build.
+    const int drive = m_core.Cd().DriveIndex(driveLetter);
+    if (drive >= 0 && track > 0 && track < 100)
+        m_view->PlayCdTrack(drive, track);
+}
+
+void CMainFrame::OpenCdImage(const std::string &path, int track)
+{
+    const int drive = m_core.OpenCdImage(path);
+    if (drive < 0)
+        return;
+    if (track > 0 && track < 100 && m_view->PlayCdTrack(drive, track))
+        return;
+    m_view->ShowTab(drive + 1);
 }
 
 void CMainFrame::AppendFile(const std::string &path)
@@ -786,7 +844,10 @@ QMenu *CMainFrame::TrayMenu()
         visuals->addAction(QStringLiteral("None found"))->setEnabled(false);
         visuals->setEnabled(false);
     }
+    AddCdDriveMenus(menu);
     menu.addSeparator();
+    if (CurrentCdDrive() >= 0)
+        menu.addAction(m_actions.at(fc::kDiscInformation));
     menu.addAction(m_actions.at(fc::kFileInformation));
     menu.addAction(m_actions.at(fc::kOptions));
     menu.addAction(m_actions.at(fc::kShowHide));
@@ -807,6 +868,32 @@ QMenu *CMainFrame::TrayMenu()
     return &menu;
 }
 
+void CMainFrame::AddCdDriveMenus(QMenu &menu)
+{
+    const CCdPlayback &cd = m_core.Cd();
+    for (int d = 0; d < cd.DriveCount(); ++d) {
+        QMenu *drive = menu.addMenu(QStringLiteral("Drive %1:").arg(QLatin1Char(cd.DriveLetter(d))));
+        const CDiscRecord &record = cd.Record(d);
+        const bool playingHere = m_core.Engine().IsPlaying() && cd.PlayingDrive() == cd.DriveLetter(d);
+        int items = 0;
+        for (int t = 1; t <= 99; ++t) {
+            const int length = record.m_nLength[static_cast<std::size_t>(t)];
+            if (length <= 0)
+                continue;
+            QString text = QString::fromStdString(CTrayPlaylistMenu::CdTrackText(
+                t, length, record.m_strArtist, record.m_strTitle[static_cast<std::size_t>(t)], true));
+            text.replace(QLatin1Char('\t'), QLatin1Char(' '));
+            QAction *action = drive->addAction(text);
+            action->setCheckable(true);
+            action->setChecked(playingHere && cd.PlayingTrack() == t);
+            const int id = CTrayPlaylistMenu::CdTrackCommand(d + 1, t);
+            connect(action, &QAction::triggered, this, [this, id] { Execute(id); });
+            ++items;
+        }
+        drive->setEnabled(items > 0);
+    }
+}
+
 void CMainFrame::UpdateTray()
 {
     if (!m_tray || !m_bTrayShown)
@@ -822,6 +909,8 @@ void CMainFrame::UpdateTray()
     input.lengthSeconds = entry.m_nDuration;
     input.artist = entry.m_strArtist;
     input.title = entry.m_strTitle;
+    if (entry.m_nType == kTypeCdTrack && input.title.empty())
+        input.title = "Track " + entry.m_strPath;
     const std::string tip = CTrayTipText::Build(input, CTrayTipText::kLargeTip);
     if (tip != m_strTip) {
         m_strTip = tip;
@@ -856,9 +945,15 @@ double CMainFrame::Volume()
     return m_core.Volume();
 }
 
-bool CMainFrame::CanGoNext() { return m_doc.EntryCount() > 0; }
-bool CMainFrame::CanGoPrevious() { return m_doc.EntryCount() > 0; }
-bool CMainFrame::CanPlay() { return m_doc.EntryCount() > 0; }
+bool CMainFrame::CanGoNext() { return ListOnShowCount() > 0; }
+bool CMainFrame::CanGoPrevious() { return ListOnShowCount() > 0; }
+bool CMainFrame::CanPlay() { return ListOnShowCount() > 0; }
+
+int CMainFrame::ListOnShowCount() const
+{
+    const CCdListCtrl *list = m_view->CurrentCdList();
+    return list ? list->RowCount() : m_doc.EntryCount();
+}
 bool CMainFrame::CanSeek() { return m_core.Engine().IsPlaying(); }
 
 void CMainFrame::Play()

@@ -43,6 +43,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QSocketNotifier;
+class QTimer;
 
 // Command ids of the main window besides the transport commands of PlayerCommands.h.
 namespace FrameCommand {
@@ -69,6 +70,8 @@ inline constexpr int kQueryFreedb = 32910;
 inline constexpr int kExtractAudio = 32911;
 inline constexpr int kOpenCdImage = 32912;
 inline constexpr int kCheckAllTracks = 32913;
+// Key only: the next tab (the keyboard hook's and the remote's alternative F8).
+inline constexpr int kNextTab = 32914;
 // Start or stop visual plug-in 0 to 31.
 inline constexpr int kFirstVisual = 36501;
 inline constexpr int kLastVisual = kFirstVisual + CVisualHost::kMaxSlots - 1;
@@ -148,6 +151,7 @@ public:
     // IForwardTarget
     void ShowHidden() override;
     void OpenCdTrack(char driveLetter, int track) override;
+    void OpenCdImage(const std::string &path, int track) override;
     void AppendFile(const std::string &path) override;
     void OpenFile(const std::string &path, bool isPlaylist) override;
 
@@ -198,6 +202,13 @@ private:
     void OnQueryFreedb();
     void OnExtractAudio();
     CFreedbDialog::Account FreedbAccountNow() const;
+    // "Open CD Image...": the chosen image becomes a drive with its tab on show.
+    void OnOpenCdImage();
+    // The one information command of the tab on show: File Information or Disc Information.
+    void SwapInformationCommand(bool disc);
+    void AddCdDriveMenus(QMenu &menu);
+    // Rows of the list on show: the playlist's entries or the CD tab's tracks.
+    int ListOnShowCount() const;
 
     CPlayerCore &m_core;
     CPlayerDoc &m_doc;
@@ -226,6 +237,7 @@ private:
     std::string m_strTip;
 
     std::unique_ptr<CFreedbAutoQuery> m_autoQuery;
+    QTimer *m_mediaPoll = nullptr; // about once a second: discs in and out, image files changed
 
     CDynamicLibrary m_hookLibrary;
     bool m_bHookInstalled = false;

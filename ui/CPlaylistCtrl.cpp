@@ -2,13 +2,13 @@
 
 #include "core/CMessageBox.h"
 #include "playlist/CPlayerDoc.h"
+#include "ui/CListAppearance.h"
 #include "ui/CPlaylistModel.h"
 #include "playlist/PlaylistColumn.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QContextMenuEvent>
-#include <QFontDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
@@ -19,18 +19,6 @@
 #include <algorithm>
 
 namespace {
-
-QColor FromColorRef(std::uint32_t colour)
-{
-    return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                  static_cast<int>((colour >> 16) & 0xFF));
-}
-
-std::uint32_t ToColorRef(const QColor &colour)
-{
-    return static_cast<std::uint32_t>(colour.red()) | static_cast<std::uint32_t>(colour.green()) << 8 |
-           static_cast<std::uint32_t>(colour.blue()) << 16;
-}
 
 // The wait cursor for the length of a scope (only where a GUI application runs).
 class WaitCursor {
@@ -177,53 +165,29 @@ void CPlaylistCtrl::SaveColumnLayout()
 
 void CPlaylistCtrl::ApplyFontAndColours()
 {
-    QFont font(QString::fromStdString(m_doc.vplfont));
-    font.setPointSize(std::clamp(m_doc.vplsize, 1, 200));
-    font.setWeight(m_doc.vplbold ? QFont::Bold : QFont::Normal);
-    font.setItalic(m_doc.vplitalic != 0);
-    setFont(font);
-    verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 4);
-
-    QPalette pal = palette();
-    pal.setColor(QPalette::Base, FromColorRef(m_doc.vplback));
-    pal.setColor(QPalette::Window, FromColorRef(m_doc.vplback));
-    pal.setColor(QPalette::Text, FromColorRef(m_doc.vplcolour));
-    setPalette(pal);
-    viewport()->update();
+    CListAppearance::Apply(*this, m_doc);
 }
 
 void CPlaylistCtrl::ChooseFont()
 {
-    QFont initial(QString::fromStdString(m_doc.vplfont), std::clamp(m_doc.vplsize, 8, 48),
-                  m_doc.vplbold ? QFont::Bold : QFont::Normal, m_doc.vplitalic != 0);
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, initial, this, QStringLiteral("Font"));
-    if (!ok)
+    if (!CListAppearance::ChooseFont(m_doc, this))
         return;
-    m_doc.vplfont = chosen.family().toStdString();
-    m_doc.vplsize = std::clamp(chosen.pointSize(), 8, 48);
-    m_doc.vplbold = chosen.weight() >= QFont::Bold ? 1 : 0;
-    m_doc.vplitalic = chosen.italic() ? 1 : 0;
     ApplyFontAndColours();
     emit fontAndColoursChanged();
 }
 
 void CPlaylistCtrl::ChooseTextColour()
 {
-    const QColor colour = QColorDialog::getColor(FromColorRef(m_doc.vplcolour), this);
-    if (!colour.isValid())
+    if (!CListAppearance::ChooseTextColour(m_doc, this))
         return;
-    m_doc.vplcolour = ToColorRef(colour);
     ApplyFontAndColours();
     emit fontAndColoursChanged();
 }
 
 void CPlaylistCtrl::ChooseBackgroundColour()
 {
-    const QColor colour = QColorDialog::getColor(FromColorRef(m_doc.vplback), this);
-    if (!colour.isValid())
+    if (!CListAppearance::ChooseBackgroundColour(m_doc, this))
         return;
-    m_doc.vplback = ToColorRef(colour);
     ApplyFontAndColours();
     emit fontAndColoursChanged();
 }

@@ -31,6 +31,15 @@ std::string CQtFileDialogs::OpenPlaylistFile(const std::string &folder, const st
     return Chosen(dialog);
 }
 
+std::string CQtFileDialogs::OpenCdImageFile(const std::string &folder)
+{
+    QFileDialog dialog(m_pParent, QStringLiteral("Open CD Image"), QString::fromStdString(folder));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({QStringLiteral("CD images (*.cue *.toc)"), QStringLiteral("All files (*)")});
+    return Chosen(dialog);
+}
+
 std::string CQtFileDialogs::SavePlaylistFile(const std::string &folder, const std::string &name)
 {
     QFileDialog dialog(m_pParent, QStringLiteral("Save Playlist"), StartPath(folder, name));

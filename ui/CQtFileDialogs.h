@@ -17,6 +17,7 @@ public:
     std::string SavePlaylistFile(const std::string &folder, const std::string &name) override;
     std::vector<std::string> OpenMusicFiles(const std::string &folder, const Filters &filters) override;
     std::string ChooseFolder(const std::string &folder) override;
+    std::string OpenCdImageFile(const std::string &folder) override;
 
 private:
     QWidget *m_pParent;

@@ -18,6 +18,7 @@ TEST(CCommandLineTest, FirstInstanceForms)
         char drive;
         int track;
         bool autoPlay;
+        const char *image = "";
     } cases[] = {
         {"", false, true, Kind::Resume, "", "", "", 0, 0, false},
         {"", true, false, Kind::Resume, "", "", "", 0, 0, true},
@@ -35,6 +36,11 @@ TEST(CCommandLineTest, FirstInstanceForms)
         {"-cd d:/track05.wav", false, true, Kind::Cd, "", "", "", 'D', 0, true},
         {"-cd", false, false, Kind::Cd, "", "", "", 0, 0, false},
         {"-CD d:/track05.cda", false, false, Kind::PlayFile, "-CD d:/track05.cda", "", "", 0, 0, true},
+        // A CD image keeps its letter case; the track after it plays.
+        {"-cd /Rips/Disc.cue 2", false, false, Kind::Cd, "", "", "", 0, 2, true, "/Rips/Disc.cue"},
+        {"-cd \"/my rips/a.TOC\"", false, false, Kind::Cd, "", "", "", 0, 0, false, "/my rips/a.TOC"},
+        {"-cd \"/my rips/a.toc\" 11", false, false, Kind::Cd, "", "", "", 0, 11, true, "/my rips/a.toc"},
+        {"-cd /r/x.cue", false, true, Kind::Cd, "", "", "", 0, 0, true, "/r/x.cue"},
     };
     for (const auto &c : cases) {
         const CStartRequest r = CCommandLine::Parse(c.text, c.autoplay0, c.autoplay1);
@@ -46,6 +52,7 @@ TEST(CCommandLineTest, FirstInstanceForms)
         EXPECT_EQ(r.driveLetter, c.drive);
         EXPECT_EQ(r.track, c.track);
         EXPECT_EQ(r.autoPlay, c.autoPlay);
+        EXPECT_EQ(r.cdImage, c.image);
     }
 }
 
@@ -83,6 +90,7 @@ TEST(CCommandLineTest, EachFileOfAStartIsALineWithAnAbsolutePath)
         {{"-vpl", "l.vpl", "a.mp3"}, {"-vpl /home/u/l.vpl", "/home/u/a.mp3"}},
         {{"-add"}, {"-add"}},
         {{"-cd", "D:\\Track01.cda"}, {"-cd D:\\Track01.cda"}},
+        {{"-cd", "rips/a b.cue", "3"}, {"-cd \"/home/u/rips/a b.cue\" 3"}},
     };
     for (const auto &c : cases)
         EXPECT_EQ(CCommandLine::Lines(c.arguments, "/home/u"), c.lines) << CCommandLine::Join(c.arguments);

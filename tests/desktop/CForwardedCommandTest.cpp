@@ -14,6 +14,10 @@ public:
     {
         calls.push_back(std::string("cd ") + drive + " " + std::to_string(track));
     }
+    void OpenCdImage(const std::string &path, int track) override
+    {
+        calls.push_back("image " + path + " " + std::to_string(track));
+    }
     void AppendFile(const std::string &path) override { calls.push_back("append " + path); }
     void OpenFile(const std::string &path, bool isPlaylist) override
     {
@@ -83,6 +87,9 @@ TEST(CForwardedCommandTest, OneSecondRule)
         {"-cd without a track, or with one past 99, opens nothing",
          {{5000, "-cd \"d:\\audio.cda\""}, {9000, "-cd d:/track100.cda"}, {9500, "-cd"}},
          {}},
+        {"-cd with a CD image opens it, with its track when one is given",
+         {{5000, "-cd \"/r/My Disc.cue\" 2"}, {9000, "-cd /r/b.toc"}, {9500, "-cd /r/b.toc 100"}},
+         {"image /r/My Disc.cue 2", "image /r/b.toc 0", "image /r/b.toc 0"}},
     };
     for (const auto &c : cases)
         EXPECT_EQ(RunLines(c.steps), c.expected) << c.name;

@@ -2,7 +2,9 @@
 
 #include "tests/support/TempDir.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace captured_audio {
@@ -52,6 +54,26 @@ double FirstSoundMatchesFile(const std::string &captured, const std::string &pat
     const std::vector<float> expected = ReadFloats(scratch);
     const std::size_t window = 4410 * 2;
     return BestMatch(heard, FirstSound(heard), window, expected, 0, 44100 * 2).correlation;
+}
+
+std::ptrdiff_t FindExactPcm16(const std::vector<float> &heard, const std::string &pcm)
+{
+    const std::size_t count = pcm.size() / 2;
+    std::vector<float> want(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto lo = static_cast<unsigned char>(pcm[2 * i]);
+        const auto hi = static_cast<unsigned char>(pcm[2 * i + 1]);
+        want[i] = static_cast<float>(static_cast<std::int16_t>(lo | hi << 8)) / 32768.0f;
+    }
+    if (count == 0 || heard.size() < count)
+        return -1;
+    for (std::size_t start = 0; start + count <= heard.size(); start += 2) {
+        if (heard[start] != want[0] || heard[start + 1] != want[1])
+            continue;
+        if (std::equal(want.begin(), want.end(), heard.begin() + static_cast<std::ptrdiff_t>(start)))
+            return static_cast<std::ptrdiff_t>(start);
+    }
+    return -1;
 }
 
 } // namespace captured_audio

@@ -30,4 +30,9 @@ Match BestMatch(const std::vector<float> &heard, std::size_t start, std::size_t 
 // 0 when nothing was heard or the file cannot be decoded. `scratch` is a file ffmpeg may write.
 double FirstSoundMatchesFile(const std::string &captured, const std::string &path, const std::string &scratch);
 
+// The sample where the 16-bit little-endian PCM `pcm` (interleaved stereo, as on a CD) starts in
+// `heard` with every one of its samples equal to the captured one (s / 32768 exactly), at a stereo
+// frame boundary; -1 when it is not all there.
+std::ptrdiff_t FindExactPcm16(const std::vector<float> &heard, const std::string &pcm);
+
 } // namespace captured_audio

@@ -1,6 +1,6 @@
 #pragma once
 // File dialogs that answer as the test told them and record each call ("open <folder> <name>",
-// "save <folder> <name>", "files <folder>", "folder <folder>"). m_onShow runs while a dialog is
+// "save <folder> <name>", "files <folder>", "folder <folder>", "image <folder>"). m_onShow runs while a dialog is
 // up, so a test can look at the program's state at that moment.
 
 #include "core/IFileDialogs.h"
@@ -30,6 +30,12 @@ public:
     std::string ChooseFolder(const std::string &folder) override
     {
         Shown("folder " + folder);
+        return m_answer;
+    }
+
+    std::string OpenCdImageFile(const std::string &folder) override
+    {
+        Shown("image " + folder);
         return m_answer;
     }
 

@@ -4,6 +4,8 @@
 
 PlayerCoreRig::PlayerCoreRig(const Options &rigOptions) : options(rigOptions)
 {
+    // Nothing of a test reaches the user's own data folder (cd.ini is written there).
+    doc.SetDataFolder(dataDir.path().string());
     CPlayerCore::Services services;
     services.doc = &doc;
     services.messageBox = &messageBox;
@@ -13,6 +15,7 @@ PlayerCoreRig::PlayerCoreRig(const Options &rigOptions) : options(rigOptions)
     services.startMainTimer = false;
     services.wallClock = options.wallClock;
     services.clock = options.testClock ? &clock : nullptr;
+    services.findCdDrives = false; // the machine's own drives are no part of a test
     core = std::make_unique<CPlayerCore>(services);
     CPlayerCore::Displays displays;
     displays.counter = &counter;

@@ -11,6 +11,7 @@
 #include "playlist/CTrackInfoIdentifier.h"
 #include "tests/support/FakeDisplays.h"
 #include "tests/support/FakeMessageBox.h"
+#include "tests/support/TempDir.h"
 
 #include <memory>
 #include <string>
@@ -35,6 +36,8 @@ struct PlayerCoreRig {
     void Ticks(int count);
     CPlaybackEngine &Engine() { return core->Engine(); }
 
+    // The document's data folder until a test sets its own; the CD side keeps it for cd.ini.
+    TempDir dataDir;
     FakeMessageBox messageBox{CMessageBox::kAnswerNo};
     CTrackInfoIdentifier identifier;
     CPlayerDoc doc{identifier, messageBox};
