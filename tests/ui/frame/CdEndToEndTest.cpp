@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 
 namespace {
@@ -65,6 +66,52 @@ TEST(CdEndToEnd, ImageTrackFromTheCommandLineIsHeardExactlyAndTheListIsSaved)
     const auto images = box.Setting("cdimage0");
     ASSERT_TRUE(images.has_value());
     EXPECT_EQ(images->text, image.cuePath) << "the image stays listed as a drive";
+}
+
+} // namespace
+
+namespace {
+
+// A second start hands its "-cd" line to the running program; a CD track playing at exit plays again
+// at the next start when "Remember last playback position" is on and the same disc is in the drive.
+TEST(CdEndToEnd, ForwardedImageTrackAndTheResumeOfACdTrack)
+{
+    ProgramSandbox box;
+    ASSERT_TRUE(box.Ready());
+    CdImage image;
+    ASSERT_TRUE(image.Create(box.Dir().path().string(),
+                             {{{150, "Opening"}, {1500, "Long Song"}, {1500, "Coda"}}, "Rip", "The Band"}));
+    std::filesystem::create_directories(box.ConfigFolder());
+    std::ofstream(box.ConfigFolder() + "/HKEY_CURRENT_USER.hive")
+        << "[Software]\n\n[Software\\Melvane]\nlastpos=dword:00000001\nautoplay0=dword:00000001\n";
+    ASSERT_TRUE(box.Start({}));
+    ASSERT_TRUE(box.WaitUntilRunning());
+    ASSERT_EQ(box.StartSecond({"-cd", QString::fromStdString(image.cuePath), "3"}), 0);
+    ASSERT_TRUE(box.WaitFor({"metadata", "title"}, "Coda")) << "the forwarded track plays";
+    EXPECT_TRUE(box.WaitFor({"status"}, "Playing"));
+    QThread::msleep(2500);
+    ASSERT_TRUE(box.Quit(ProgramSandbox::QuitBy::Sigterm));
+    const auto tab = box.Setting("lasttab");
+    const auto index = box.Setting("lastindex");
+    ASSERT_TRUE(tab && index);
+    EXPECT_EQ(tab->dword, 1u) << "drive D's tab";
+    EXPECT_EQ(index->dword, 3u) << "its track 3";
+
+    ASSERT_TRUE(box.Start({}));
+    ASSERT_TRUE(box.WaitFor({"metadata", "title"}, "Coda")) << "the same disc is there: its track plays again";
+    EXPECT_TRUE(box.WaitFor({"status"}, "Playing"));
+    EXPECT_GE(box.Ctl({"position"}).toDouble(), 1.0) << "from where it was";
+    ASSERT_TRUE(box.Quit(ProgramSandbox::QuitBy::Sigterm));
+
+    // Another disc in the image's place: nothing of the old one is resumed.
+    CdImage other;
+    ASSERT_TRUE(other.Create(box.Dir().path().string(), {{{300, "New"}, {300, "Disc"}, {600, "Here"}}, "B", "C"}));
+    ASSERT_TRUE(box.Start({}));
+    ASSERT_TRUE(box.WaitUntilRunning());
+    QThread::msleep(1500);
+    EXPECT_NE(box.Ctl({"metadata", "title"}), "Here");
+    EXPECT_NE(box.Ctl({"status"}), "Playing");
+    ASSERT_TRUE(box.Quit(ProgramSandbox::QuitBy::Sigterm));
 }
 
 } // namespace

@@ -13,9 +13,11 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QTabWidget>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 namespace {
@@ -165,6 +167,30 @@ TEST_F(CdTabsTest, TheListsEditsBecomeThePlayOrderAndReachCdIni)
     EXPECT_NE(ini.find("<" + CDiscRecord::SectionKey(Record().m_nDiscId) + ">\r\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("\r\norder=1 2\r\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("\r\n1=second song\r\n"), std::string::npos) << ini;
+}
+
+} // namespace
+
+namespace {
+
+// The window looks at the drives about once a second: another disc in the image's place fills the
+// tab anew, the image gone empties it.
+TEST_F(CdTabsTest, TheMediaPollRefillsTheTab)
+{
+    auto waitForRows = [this](int rows) {
+        for (int i = 0; i < 40 && list->rowCount() != rows; ++i)
+            QTest::qWait(100);
+        return list->rowCount();
+    };
+    QTest::qWait(1200); // the first poll takes note of the media
+    CdImage other;
+    ASSERT_TRUE(other.Create(dir.path().string(), {{{150, "A"}, {150, "B"}, {150, "C"}, {150, "D"}}, "New", "Disc"}));
+    EXPECT_EQ(waitForRows(4), 4) << "the new disc's tracks";
+    EXPECT_EQ(list->item(3, 1)->text(), QStringLiteral("D"));
+    EXPECT_EQ(frame->SummaryText(), QStringLiteral(" 4 tracks : 0h 00m 08s "));
+    std::filesystem::remove(other.cuePath);
+    EXPECT_EQ(waitForRows(0), 0) << "no disc, no rows";
+    EXPECT_EQ(frame->SummaryText(), QStringLiteral(" 0 tracks : 0h 00m 00s "));
 }
 
 } // namespace
