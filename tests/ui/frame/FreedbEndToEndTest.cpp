@@ -1,7 +1,8 @@
 // The real program with a CD image as its drive and "Automatically query freedb for unrecognized
 // discs" on, pointed at the local CDDB server: at start it reads the disc, finds it in no cd.ini,
 // looks it up on the server without a window, and after it ended cd.ini holds the titles it found.
-// The options sheet's freedb page, used with the keyboard, writes the address and autoquery.
+// The options sheet's freedb page, used with the keyboard, writes the address and autoquery; what
+// the user types into the disc information sheet of a CD tab reaches cd.ini.
 #include "tests/support/CdImage.h"
 #include "tests/support/CddbServer.h"
 #include "platform/registry/CRegistryHive.h"
@@ -119,6 +120,45 @@ TEST(FreedbEndToEnd, FreedbPageWritesTheAddressAndAutomaticLookup)
     const auto autoquery = box.Setting("autoquery");
     ASSERT_TRUE(autoquery.has_value());
     EXPECT_EQ(autoquery->dword, 1u);
+}
+
+TEST(FreedbEndToEnd, DiscInformationSheetSavesWhatTheUserTyped)
+{
+    ProgramSandbox box(ProgramSandbox::Display::X11);
+    ASSERT_TRUE(box.Ready());
+    CdImage image;
+    CdImageDisc disc;
+    disc.tracks = {{300, "", "", false}, {300, "", "", false}};
+    std::filesystem::create_directories(box.Dir().file("disc"));
+    ASSERT_TRUE(image.Create(box.Dir().file("disc"), disc));
+    const std::string id = DiscId(image.startFrames);
+    ASSERT_TRUE(box.Start({"-cd", QString::fromStdString(image.cuePath)}));
+    ASSERT_TRUE(box.WaitUntilRunning());
+    XDesktop x(box.DisplayName().toStdString());
+    ASSERT_TRUE(x.Open());
+    const unsigned long main = x.WaitForWindow("Melvane");
+    ASSERT_NE(main, 0u);
+    x.Focus(main);
+    x.Key("i", true); // on the CD tab, Ctrl+I is Disc Information
+    const unsigned long sheet = x.WaitForWindow("Disc Information (Drive D:)");
+    ASSERT_NE(sheet, 0u) << "the CD tab's Ctrl+I opens the sheet";
+    x.Focus(sheet);
+    x.Type("Typed Artist"); // the sheet opens in "Artist:"
+    x.Key("Tab");
+    x.Type("Typed Title");
+    const QByteArray folder = qgetenv("MELVANE_SCREENSHOT_DIR");
+    if (!folder.isEmpty())
+        EXPECT_TRUE(x.Screenshot(sheet, folder.toStdString() + "/disc-info-real.png"));
+    x.Key("Return"); // Save
+    EXPECT_TRUE(x.WaitUntilGone("Disc Information (Drive D:)"));
+    ASSERT_TRUE(box.Quit(ProgramSandbox::QuitBy::Sigterm));
+
+    std::string key = id;
+    key.erase(0, std::min(key.find_first_not_of('0'), key.size() - 1));
+    for (char &c : key)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string ini = ReadAll(box.DataFolder() + "/cd.ini");
+    EXPECT_EQ(ini.rfind("<" + key + ">\r\nartist=Typed Artist\r\ntitle=Typed Title\r\n", 0), 0u) << ini;
 }
 
 } // namespace
