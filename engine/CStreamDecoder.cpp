@@ -159,11 +159,13 @@ std::uint32_t CStreamDecoder::Fill(void *buffer, std::uint32_t length)
     m_nFillPlayback = m_nPlayback.load(std::memory_order_acquire);
     auto *bytes = static_cast<unsigned char *>(buffer);
     std::uint32_t delivered = ReadOpen(bytes, length);
+    m_bNoNextYet = false;
     for (int i = 0; i < kMaxChangeOversPerFill && delivered < length; ++i) {
         if (!ChangeOverAllowed() || !ChangeOver(m_nStreamBytes + delivered))
             break;
         delivered += ReadOpen(bytes + delivered, length - delivered);
     }
+    m_bWaitingForNext = delivered < length && m_bNoNextYet;
     m_nStreamBytes += delivered;
     m_nDelivered = delivered;
     return delivered;
@@ -171,7 +173,9 @@ std::uint32_t CStreamDecoder::Fill(void *buffer, std::uint32_t length)
 
 DWORD CStreamDecoder::StreamProc(HSTREAM, void *buffer, DWORD length, void *user)
 {
-    return static_cast<CStreamDecoder *>(user)->Fill(buffer, length);
+    auto *decoder = static_cast<CStreamDecoder *>(user);
+    const std::uint32_t delivered = decoder->Fill(buffer, length);
+    return decoder->m_bWaitingForNext ? delivered | BASS_STREAMPROC_MORE : delivered;
 }
 
 bool CStreamDecoder::ChangeOverAllowed()
@@ -199,6 +203,7 @@ bool CStreamDecoder::ChangeOver(std::uint64_t startByte)
     }
 
     const int row = m_pPlaylist->NextGaplessEntry(m_strPath, m_nextEntry);
+    m_bNoNextYet = row < 0;
     if (row < 0 || !IsGaplessFileType(m_nextEntry.m_nType))
         return false;
     m_nSavedRate = Rate();

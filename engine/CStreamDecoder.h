@@ -128,6 +128,10 @@ private:
     std::atomic<std::uint32_t> m_nReportsTaken{0};
     std::uint32_t m_nFillPlayback = 0; // update thread: the serial the running Fill began under
     std::uint64_t m_nStreamBytes = 0;  // update thread: bytes delivered to the present stream
+    // Update thread: the playing file ended with nothing after it in the playlist yet, so the stream
+    // waits (a file added before the audio runs out still follows without a gap).
+    bool m_bNoNextYet = false;
+    bool m_bWaitingForNext = false;
     void ReportChange(int row, std::uint64_t startByte);
 
     std::uint32_t ReadOpen(void *buffer, std::uint32_t length);

@@ -53,9 +53,8 @@ bool CPlayerDoc::GetEntry(int index, CPlaylistEntry &out) const
     return true;
 }
 
-int CPlayerDoc::NextGaplessIndex(const std::string &path)
+int CPlayerDoc::AdvanceNextIndexLocked(const std::string &path)
 {
-    std::lock_guard lock(m_mutex);
     if (m_nNextIndex < 0 || m_nNextIndex >= m_nEntryCount || m_bCdTabShown) {
         m_nNextIndex = -1;
         return -1;
@@ -63,28 +62,29 @@ int CPlayerDoc::NextGaplessIndex(const std::string &path)
     // An entry other than the one that ends has no known successor; guessing would play a wrong file.
     if (!CTextCompare::EqualNoCase(m_aEntries[m_nNextIndex].m_strPath, path))
         return -1;
-    ++m_nNextIndex;
-    if (m_nNextIndex >= m_nEntryCount)
-        m_nNextIndex = m_bRepeatList ? 0 : -1;
-    return m_nNextIndex;
+    int next = m_nNextIndex + 1;
+    if (next >= m_nEntryCount) {
+        if (!m_bRepeatList)
+            return -1; // still on the entry that ends: a file added meanwhile follows it
+        next = 0;
+    }
+    m_nNextIndex = next;
+    return next;
+}
+
+int CPlayerDoc::NextGaplessIndex(const std::string &path)
+{
+    std::lock_guard lock(m_mutex);
+    return AdvanceNextIndexLocked(path);
 }
 
 int CPlayerDoc::NextGaplessEntry(const std::string &path, CPlaylistEntry &out)
 {
-    // The lock is not recursive: repeat the two steps here under one hold.
     std::lock_guard lock(m_mutex);
-    if (m_nNextIndex < 0 || m_nNextIndex >= m_nEntryCount || m_bCdTabShown) {
-        m_nNextIndex = -1;
-        return -1;
-    }
-    if (!CTextCompare::EqualNoCase(m_aEntries[m_nNextIndex].m_strPath, path))
-        return -1;
-    ++m_nNextIndex;
-    if (m_nNextIndex >= m_nEntryCount)
-        m_nNextIndex = m_bRepeatList ? 0 : -1;
-    if (m_nNextIndex >= 0)
-        out = m_aEntries[m_nNextIndex];
-    return m_nNextIndex;
+    const int next = AdvanceNextIndexLocked(path);
+    if (next >= 0)
+        out = m_aEntries[next];
+    return next;
 }
 
 void CPlayerDoc::SetNextIndex(int index)

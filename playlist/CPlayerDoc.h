@@ -245,6 +245,8 @@ signals:
     void captionChanged();
 
 private:
+    // Under m_mutex: the step of NextGaplessIndex.
+    int AdvanceNextIndexLocked(const std::string &path);
     // Index that `index` gets after entries are renumbered by `newIndex` (-1 for removed ones).
     static int Renumber(int index, const std::vector<int> &newIndex);
     // Folder (absolute, trailing '/') and name of the current playlist from a file path.

@@ -25,6 +25,9 @@ public:
     virtual bool seek(std::uint64_t frame) = 0;
     // Length in frames, 0 when unknown.
     virtual std::uint64_t lengthFrames() const = 0;
+    // After a read that gave fewer frames than asked: true when the source may give more later (it
+    // has not ended, it has nothing yet).
+    virtual bool waiting() const { return false; }
 };
 
 // A tracker module played by libopenmpt.

@@ -102,15 +102,18 @@ void Channel::fill(std::size_t targetFrames)
         m_knownLength.store(m_source->lengthFrames(), std::memory_order_release);
     const std::size_t target = std::min(targetFrames, m_fillTarget);
     m_lowWater.store(target / 2, std::memory_order_relaxed);
+    if (m_starvedOut.load(std::memory_order_acquire))
+        m_sourceEnded.store(true, std::memory_order_release); // everything was heard before more came
     if (!m_freed && m_playing.load(std::memory_order_acquire) && !m_sourceEnded.load(std::memory_order_acquire)) {
         const std::size_t room = m_resampler->maxOutputFrames();
         while (!m_sourceEnded.load(std::memory_order_relaxed) && m_ring.available() < target && m_ring.space() >= room)
-            produceChunk();
+            if (!produceChunk())
+                break;
     }
     m_refillRequested.store(false, std::memory_order_release);
 }
 
-void Channel::produceChunk()
+bool Channel::produceChunk()
 {
     const std::uint64_t before = m_produced;
     const std::size_t got = m_source->read(m_sourceBuffer.data(), m_inputChunk);
@@ -128,11 +131,16 @@ void Channel::produceChunk()
         m_marks[n % kMarks].orderRow.store(order | (row << 16), std::memory_order_relaxed);
         m_markCount.store(n + 1, std::memory_order_release);
     }
+    const bool waiting = got < m_inputChunk && m_source->waiting();
+    m_sourceWaiting.store(waiting, std::memory_order_release);
+    if (waiting)
+        return false;
     if (got < m_inputChunk) {
         for (std::size_t n; (n = m_resampler->drain(out)) > 0 && m_ring.space() > 0;)
             push(out, n);
         m_sourceEnded.store(true, std::memory_order_release);
     }
+    return true;
 }
 
 void Channel::push(const float *frames, std::size_t count)
@@ -152,7 +160,8 @@ bool Channel::readyFor(std::size_t frames) const
     if (m_pendingSeek.load(std::memory_order_acquire) != kNever)
         return false;
     return !m_playing.load(std::memory_order_acquire) || m_suspended.load(std::memory_order_acquire) ||
-           m_sourceEnded.load(std::memory_order_acquire) || m_ring.available() >= std::min(frames, m_fillTarget);
+           m_sourceEnded.load(std::memory_order_acquire) || m_sourceWaiting.load(std::memory_order_acquire) ||
+           m_ring.available() >= std::min(frames, m_fillTarget);
 }
 
 bool Channel::mix(float *out, std::size_t frames, std::uint64_t outputFrame)
@@ -171,6 +180,11 @@ bool Channel::mix(float *out, std::size_t frames, std::uint64_t outputFrame)
             // The source's last frame has just gone out: the channel ends when that frame is heard.
             if (m_ring.available() == 0 && m_drainedAt.load(std::memory_order_relaxed) == kNever)
                 m_drainedAt.store(outputFrame + got, std::memory_order_release);
+        } else if (m_sourceWaiting.load(std::memory_order_acquire) && m_ring.available() == 0 &&
+                   m_drainedAt.load(std::memory_order_relaxed) == kNever) {
+            // A source waiting for more has been heard out: the channel ends as if it had ended.
+            m_drainedAt.store(outputFrame + got, std::memory_order_release);
+            m_starvedOut.store(true, std::memory_order_release);
         } else if (m_ring.available() < m_lowWater.load(std::memory_order_relaxed)) {
             refill = !m_refillRequested.exchange(true, std::memory_order_acq_rel);
         }
@@ -237,6 +251,8 @@ void Channel::flushLocked(std::uint64_t newSourceFrame, std::uint32_t newOrderRo
     m_sourceBase.store(newSourceFrame, std::memory_order_release);
     m_startOrderRow.store(newOrderRow, std::memory_order_release);
     m_sourceEnded.store(false, std::memory_order_release);
+    m_sourceWaiting.store(false, std::memory_order_release);
+    m_starvedOut.store(false, std::memory_order_release);
     m_drainedAt.store(kNever, std::memory_order_release);
     m_refillRequested.store(false, std::memory_order_release);
     // A seek asked for meanwhile keeps the channel silent until the next fill has made it.

@@ -123,7 +123,8 @@ private:
 
     void seekPendingLocked();
     void flushLocked(std::uint64_t newSourceFrame, std::uint32_t newOrderRow);
-    void produceChunk();
+    // False when the source has nothing now but may have more later (see AudioSource::waiting).
+    bool produceChunk();
     void recordHistory(const float *block, std::size_t frames, std::uint64_t outputFrame);
     void push(const float *frames, std::size_t count);
     std::size_t inputChunkFor(int rate) const;
@@ -153,6 +154,8 @@ private:
     std::atomic<std::uint64_t> m_pendingSeek{kNever};
     std::atomic<std::uint64_t> m_knownLength{0};
     std::atomic<bool> m_sourceEnded{false};
+    std::atomic<bool> m_sourceWaiting{false}; // update thread: the last read found nothing yet
+    std::atomic<bool> m_starvedOut{false};    // mixer: a waiting source was heard out; it has ended
     std::atomic<std::uint64_t> m_drainedAt{kNever};
     std::atomic<std::uint64_t> m_played{0};
     std::atomic<std::uint64_t> m_sourceBase{0};

@@ -20,7 +20,9 @@ std::size_t UserStreamSource::read(float *out, std::size_t frames)
     frames = std::min(frames, m_bytes.size() / frameBytes);
     const DWORD asked = static_cast<DWORD>(frames * frameBytes);
     DWORD got = m_proc(m_handle, m_bytes.data(), asked, m_user);
-    if (got < asked)
+    m_waiting = (got & BASS_STREAMPROC_MORE) != 0;
+    got &= ~BASS_STREAMPROC_MORE;
+    if (got < asked && !m_waiting)
         m_ended = true;
     got = std::min(got, asked); // a procedure claiming more than asked gets no further than the buffer
     const std::size_t delivered = got / frameBytes;

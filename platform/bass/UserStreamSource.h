@@ -1,7 +1,7 @@
 #pragma once
 // The source behind a user stream: asks the caller's STREAMPROC for 16-bit or float samples, mono or
 // stereo, and hands them on as float frames. A delivery shorter than asked (or no procedure at all)
-// is the stream's end.
+// is the stream's end, unless the procedure marks it BASS_STREAMPROC_MORE.
 //
 // Threads: read() runs only on the library's update thread (under the channel's decode lock); it is
 // therefore the only place a STREAMPROC is ever called. The byte buffer is allocated at creation.
@@ -23,6 +23,7 @@ public:
     std::size_t read(float *out, std::size_t frames) override;
     bool seek(std::uint64_t frame) override;
     std::uint64_t lengthFrames() const override { return 0; }
+    bool waiting() const override { return m_waiting; }
 
 private:
     int m_rate;
@@ -32,6 +33,7 @@ private:
     void *m_user;
     HSTREAM m_handle = 0;
     bool m_ended = false;
+    bool m_waiting = false;
     std::vector<unsigned char> m_bytes;
 };
 

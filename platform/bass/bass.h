@@ -92,6 +92,11 @@ typedef struct BASS_FXPARAMEQ {
 
 /* Fills `buffer` with up to `length` bytes of the stream's sample format; returns the bytes written.
  * Fewer bytes than asked ends the stream once its buffered audio has been heard. */
+/* A STREAMPROC returns the bytes it wrote; fewer than asked end the stream, unless the count carries
+ * BASS_STREAMPROC_MORE (Melvane's own): nothing more now, but perhaps later. The procedure is then
+ * called again at the next fill, and the stream ends only if everything it gave has been heard
+ * before it gives more. */
+#define BASS_STREAMPROC_MORE 0x40000000u
 typedef DWORD STREAMPROC(HSTREAM handle, void *buffer, DWORD length, void *user);
 
 DWORD BASS_GetVersion(void);

@@ -9,6 +9,8 @@
 #include <QEvent>
 
 #include <gtest/gtest.h>
+#include <thread>
+#include <chrono>
 
 namespace {
 
@@ -223,19 +225,37 @@ TEST(PlayerCore, AFileAddedWhileTheLastPlaysJoinsGaplessly)
     TempDir dir;
     const std::string first = MakeFlac(dir, "a", 1.0);
     const std::string added = MakeFlac(dir, "b", 1.0);
-    for (const int addAfterTicks : {1, 10}) { // the decoder is ahead by the 0.5 s buffer
-        SCOPED_TRACE(addAfterTicks);
-        PlayerCoreRig rig;
+    struct Case {
+        bool realTime; // the SDL dummy output and the steady clock, as the program plays
+        int bassbuffer; // 0.5 s steps from 0.5 s
+        int addAfterMs;
+    };
+    // With the 0.5 s buffer the decoder reaches the end of the first file after 0.5 s; with 2 s at
+    // once, and the stream then waits for what may follow until the first file has been heard out.
+    for (const Case c : {Case{false, 0, 20}, Case{false, 0, 200}, Case{true, 3, 300}, Case{true, 3, 700}}) {
+        SCOPED_TRACE(testing::Message() << c.bassbuffer << " " << c.addAfterMs);
+        PlayerCoreRig::Options options;
+        options.manualOutput = !c.realTime;
+        options.testClock = !c.realTime;
+        PlayerCoreRig rig(options);
         rig.doc.gapless = 1;
+        rig.doc.bassbuffer = c.bassbuffer;
         ASSERT_TRUE(rig.Start());
         ASSERT_EQ(rig.Add({first}), 1);
         rig.core->PlayIndex(0);
         const std::uint32_t stream = rig.Engine().StreamHandle();
         ASSERT_NE(stream, 0u);
-        rig.Ticks(addAfterTicks);
+        const auto tickFor = [&](int ms) {
+            for (int t = 0; t < ms; t += 20) {
+                if (c.realTime)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                rig.Tick();
+            }
+        };
+        tickFor(c.addAfterMs);
         ASSERT_EQ(rig.Add({added}), 1);
         for (int i = 0; i < 200 && rig.doc.State().m_nPlaying == 0; ++i)
-            rig.Tick();
+            tickFor(20);
         EXPECT_EQ(rig.doc.State().m_nPlaying, 1);
         EXPECT_EQ(rig.Engine().StreamHandle(), stream) << "no new stream: no gap";
     }

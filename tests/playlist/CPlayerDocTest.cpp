@@ -358,7 +358,7 @@ TEST_F(PlayerDocTest, NextGaplessIndexAdvancesOnlyPastTheEndingEntry)
     const Case cases[] = {
         {0, PathOf(0), false, false, 1, 1},
         {1, "/MUSIC/1.MP3", false, false, 2, 2},  // paths match case-insensitively
-        {2, PathOf(2), false, false, -1, -1},     // past the end without repeat
+        {2, PathOf(2), false, false, -1, 2},      // past the end without repeat: kept for a file added later
         {2, PathOf(2), true, false, 0, 0},        // wraps with repeat
         {1, PathOf(0), true, false, -1, 1},       // another entry ends: no successor, index kept
         {0, PathOf(0), false, true, -1, -1},      // the CD tab is shown
