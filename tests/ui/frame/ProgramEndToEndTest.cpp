@@ -166,7 +166,7 @@ TEST_F(ProgramTest, PlaybackHoldsWhileTheDeviceIsLostAndGoesOnWhenItComesBack)
     const double lostAt = Ctl({"position"}).toDouble();
     QThread::msleep(3000);
     const double held = Ctl({"position"}).toDouble();
-    EXPECT_LT(held - lostAt, 1.0) << "the time holds with the sound";
+    EXPECT_LT(held - lostAt, 2.0) << "the time holds with the sound (real time would add 3 s)";
     EXPECT_EQ(Ctl({"status"}), "Playing");
 
     std::filesystem::remove(out); // the device can be written again
