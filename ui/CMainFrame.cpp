@@ -4,6 +4,8 @@
 #include "ui/CCdListCtrl.h"
 #include "ui/CAppIcon.h"
 #include "ui/CDiscInfoSheet.h"
+#include "ui/CExtractDialog.h"
+#include "ui/CExtractProgressDialog.h"
 #include "ui/CForwardedKey.h"
 #include "ui/CFreedbAutoQuery.h"
 #include "ui/CFreedbDialog.h"
@@ -14,6 +16,7 @@
 #include "ui/CTimerDlg.h"
 #include "ui/COptionsSheet.h"
 #include "ui/CTrayTipText.h"
+#include "cd/CEncoderHost.h"
 #include "core/IDesktopServices.h"
 #include "engine/IScreenSaver.h"
 #include "engine/PlayerCommands.h"
@@ -375,8 +378,7 @@ bool CMainFrame::IsCommandEnabled(int id) const
         const int drive = CurrentCdDrive();
         return drive >= 0 && m_core.Cd().Record(drive).m_nDiscId != 0;
     }
-    // Until the extraction exists.
-    case fc::kExtractAudio: return false;
+    case fc::kExtractAudio: return ExtractDrive() >= 0;
     case fc::kCheckAllTracks: return m_view->CurrentCdList() && m_view->CurrentCdList()->RowCount() > 0;
     case fc::kOpenCdImage: return true;
     case fc::kNextTab: return m_core.Cd().DriveCount() > 0;
@@ -651,8 +653,57 @@ bool CMainFrame::QueryFreedb(int drive)
     return true;
 }
 
+int CMainFrame::ExtractDrive() const
+{
+    const CCdPlayback &cd = m_core.Cd();
+    const int current = CurrentCdDrive();
+    if (current >= 0)
+        return cd.Record(current).m_nDiscId != 0 ? current : -1;
+    for (int drive = 0; drive < cd.DriveCount(); ++drive)
+        if (cd.Record(drive).m_nDiscId != 0)
+            return drive;
+    return -1;
+}
+
 void CMainFrame::OnExtractAudio()
 {
+    ExtractAudio(ExtractDrive());
+}
+
+bool CMainFrame::ExtractAudio(int drive)
+{
+    CCdPlayback &cd = m_core.Cd();
+    if (drive < 0 || drive >= cd.DriveCount() || cd.Record(drive).m_nDiscId == 0)
+        return false;
+    CModalDialogGuard guard(m_doc);
+    // Loaded for this command only; unloaded when it ends, whatever happened.
+    CEncoderHost encoders;
+    encoders.Discover(m_options.programFolder + "/" MV_ENCODER_FOLDER);
+    CExtractDialog choice(cd.Record(drive), encoders,
+                          {m_doc.extractdir, m_doc.extractadd != 0, m_doc.extractenc}, this);
+    if (choice.exec() != QDialog::Accepted)
+        return false;
+    const CExtractDialog::Choices chosen = choice.Chosen();
+    m_doc.extractadd = chosen.addToPlaylist ? 1 : 0;
+    m_doc.extractdir = chosen.folder;
+    m_doc.extractenc = chosen.encoder;
+    if (drive >= cd.DriveCount() || choice.Record().m_nDiscId != cd.Record(drive).m_nDiscId)
+        return false; // the disc changed while the dialog was open
+    m_core.Engine().StopPlayback();
+    EncoderBinding binding;
+    const int encoder = choice.EncoderIndex();
+    if (encoder >= 0)
+        encoders.Bind(encoder, binding); // a plug-in lacking an export is refused by the worker
+    CExtractProgressDialog progress(cd.Discs().Drives(), choice.Record(), chosen.folder,
+                                    encoder >= 0 ? &binding : nullptr,
+                                    [this](const std::string &path) {
+                                        if (m_doc.extractadd)
+                                            AppendFile(path);
+                                    },
+                                    this);
+    progress.exec();
+    UpdateCommandStates();
+    return progress.Result() == CExtractWorker::Outcome::kDone;
 }
 
 void CMainFrame::ShowHidden()

@@ -139,6 +139,12 @@ public:
     bool ShowDiscInfo(int drive);
     // The freedb query of `drive`'s disc; its answer replaces the drive's record.
     bool QueryFreedb(int drive);
+    // The drive "Extract Audio" works on: the CD tab on show, else the first drive with an audio disc;
+    // -1 when there is none.
+    int ExtractDrive() const;
+    // "Extract Audio" for `drive`: the track choice, then the extraction with its progress window.
+    // True when every chosen track was extracted.
+    bool ExtractAudio(int drive);
     // Where the disc information sheet opens next (left, top).
     int m_nDiscInfoX = 0;
     int m_nDiscInfoY = 0;

@@ -241,8 +241,9 @@ TEST_F(ExtractTest, Faults)
         m_progress.~RecordingProgress();
         new (&m_progress) RecordingProgress();
         fs::remove_all(m_out);
-        if (row.base_is_a_file)
+        if (row.base_is_a_file) {
             ASSERT_TRUE(WriteTextFile(m_out, "a file"));
+        }
         WrappedDevice::Hooks hooks;
         hooks.failFrom = row.failFrom;
         WrappingOpener drives(m_drives, hooks);
@@ -266,8 +267,9 @@ TEST_F(ExtractTest, Faults)
         ASSERT_FALSE(m_progress.statuses.empty());
         EXPECT_EQ(m_progress.statuses.back(), row.lastStatus);
         EXPECT_EQ(static_cast<int>(m_progress.finished.size()), row.finished);
-        if (started)
+        if (started) {
             EXPECT_EQ(m_progress.button, row.outcome == CExtractWorker::Outcome::kFailed ? "Close" : "Cancel");
+        }
         if (row.failFrom == track2 + 100 || row.abortInTrack2) {
             // The track in progress is kept as a valid, shorter WAV file.
             const std::string partial = Folder() + "02 - Guest - Two.wav";

@@ -147,9 +147,10 @@ TEST_F(CdExtractToolTest, EveryFormatWithCleanNamesAndTags)
                 EXPECT_NEAR(double(pcm.size()), double(m_image.trackBytes[t].size()), 4 * 4096.0) << path;
                 EXPECT_GT(Similarity(m_image.trackBytes[t], pcm), 0.95) << path;
             }
-            if (e == ".ogg")
+            if (e == ".ogg") {
                 EXPECT_EQ(CommandOutput("vorbiscomment -l '" + second + "'"),
                           "TITLE=tab\there\nARTIST=..\nALBUM=../../x\nGENRE=Jazz\nDATE=2001\nTRACKNUMBER=2\nCOMMENT=Liner note\n");
+            }
             const std::string tags = Tags(second);
             for (const char *tag : e == ".ogg" ? std::vector<const char *>{"TITLE=tab\there", "ARTIST=..", "track=2"}
                                                : std::vector<const char *>{"Title=tab\there", "artist=..", "album=../../x",

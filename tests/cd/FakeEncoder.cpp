@@ -12,7 +12,7 @@
 namespace {
 FILE *g_file = nullptr;
 std::string g_path, g_name;
-int g_writes = 0;
+[[maybe_unused]] int g_writes = 0;
 } // namespace
 
 FAKE_EXPORT const char *QueryEncoder(void)

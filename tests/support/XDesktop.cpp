@@ -124,6 +124,17 @@ void XDesktop::Key(const std::string &keysym, bool control, bool shift)
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
 }
 
+void XDesktop::AltKey(const std::string &keysym)
+{
+    ::Display *display = D(m_pDisplay);
+    const KeyCode alt = XKeysymToKeycode(display, XStringToKeysym("Alt_L"));
+    XTestFakeKeyEvent(display, alt, True, 0);
+    Key(keysym);
+    XTestFakeKeyEvent(display, alt, False, 0);
+    XSync(display, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+}
+
 void XDesktop::Type(const std::string &text)
 {
     for (char c : text) {

@@ -20,6 +20,8 @@ public:
     void Focus(unsigned long window);
     // Presses a key by its X keysym name ("Tab", "Return", "i"), with Control and/or Shift held.
     void Key(const std::string &keysym, bool control = false, bool shift = false);
+    // The key with Alt held (menu mnemonics).
+    void AltKey(const std::string &keysym);
     // Types letters, digits, blanks and the characters @ . / : (US layout).
     void Type(const std::string &text);
     // Saves the window's picture as a PNG; false when import failed.
