@@ -82,9 +82,16 @@ void Channel::requestSeek(std::uint64_t frame)
 
 void Channel::seekPendingLocked()
 {
-    const std::uint64_t frame = m_pendingSeek.exchange(kNever, std::memory_order_acq_rel);
-    if (frame == kNever || m_freed)
+    if (m_pendingSeek.load(std::memory_order_acquire) == kNever)
         return;
+    // Until the flush is done the channel must not look ready to a manual render, which would
+    // otherwise mix the silence of a suspended channel in place of the new position.
+    m_seeking.store(true, std::memory_order_seq_cst);
+    const std::uint64_t frame = m_pendingSeek.exchange(kNever, std::memory_order_acq_rel);
+    if (frame == kNever || m_freed) {
+        m_seeking.store(false, std::memory_order_seq_cst);
+        return;
+    }
     const std::uint64_t length = m_source->lengthFrames();
     const bool moved = (length == 0 || frame <= length) && m_source->seek(frame);
     flushLocked(frame, 0);
@@ -92,6 +99,7 @@ void Channel::seekPendingLocked()
         m_sourceEnded.store(true, std::memory_order_release);
         m_drainedAt.store(0, std::memory_order_release);
     }
+    m_seeking.store(false, std::memory_order_seq_cst);
 }
 
 void Channel::fill(std::size_t targetFrames)
@@ -157,7 +165,7 @@ void Channel::push(const float *frames, std::size_t count)
 
 bool Channel::readyFor(std::size_t frames) const
 {
-    if (m_pendingSeek.load(std::memory_order_acquire) != kNever)
+    if (m_pendingSeek.load(std::memory_order_acquire) != kNever || m_seeking.load(std::memory_order_seq_cst))
         return false;
     return !m_playing.load(std::memory_order_acquire) || m_suspended.load(std::memory_order_acquire) ||
            m_sourceEnded.load(std::memory_order_acquire) || m_sourceWaiting.load(std::memory_order_acquire) ||

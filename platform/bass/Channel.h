@@ -152,6 +152,7 @@ private:
     std::atomic<bool> m_playing{false};
     std::atomic<bool> m_suspended{false};
     std::atomic<std::uint64_t> m_pendingSeek{kNever};
+    std::atomic<bool> m_seeking{false}; // a pending seek is being carried out
     std::atomic<std::uint64_t> m_knownLength{0};
     std::atomic<bool> m_sourceEnded{false};
     std::atomic<bool> m_sourceWaiting{false}; // update thread: the last read found nothing yet

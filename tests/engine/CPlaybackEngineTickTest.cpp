@@ -7,7 +7,9 @@
 #include "tests/support/MediaFixtures.h"
 
 #include <algorithm>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace engine_test;
 
@@ -406,13 +408,11 @@ TEST(PlaybackEngineTick, AChangeOverIsTakenOverWhenItIsHeard)
         rig.doc.bassbuffer = 3;
         ASSERT_EQ(rig.Add({a, b, c}), 3);
         rig.engine->Play();
-        int ticks = 0;
-        while (rig.decoder.ReportedRow() < 0 && ticks < 100) {
-            rig.Tick();
-            ++ticks;
-        }
+        // Nothing is heard while the update thread decodes ahead, however slowly it runs.
+        for (int waited = 0; rig.decoder.ReportedRow() < 0 && waited < 1000; ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         ASSERT_EQ(rig.decoder.ReportedRow(), 1) << "the decoder went on to b long before a is heard out";
-        ASSERT_LT(ticks, 20);
+        int ticks = 0;
         if (late == kStopAtTrackEnd)
             rig.playOrder.stopAfter = true;
         if (late == kRepeatTrack)
