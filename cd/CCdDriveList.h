@@ -38,7 +38,8 @@ public:
     int Count() const { return static_cast<int>(m_drives.size()); }
     // Index of the drive with `letter`, or -1.
     int IndexOf(char letter) const;
-    // Index of the drive whose source is `path` (images compare by their canonical path), or -1.
+    // Index of the drive whose source is `path` (compared by canonical paths: a device under any of
+    // its names, an image through links), or -1.
     int IndexOfSource(const std::string &path) const;
 
     std::unique_ptr<ICdDevice> OpenDevice(char letter) const override;

@@ -20,6 +20,7 @@ struct CStartRequest {
     char driveLetter = 0;       // Cd: upper-case drive letter, 0 when none was given
     int track = 0;              // Cd: track to select and play, 0 when none was given
     std::string cdImage;        // Cd: a CD image to open as a drive (then driveLetter is 0)
+    std::string cdDevice;       // Cd: a drive named by its device, as a desktop's autoplay names it
     bool autoPlay = false;      // start playing the item at the cursor at the end of start-up
     std::vector<std::string> alsoAdd; // further files of the same start, appended after the above
 };

@@ -100,6 +100,7 @@ CStartRequest CCommandLine::Parse(std::string_view text, bool autoplay0, bool au
         request.driveLetter = target.driveLetter;
         request.track = target.track;
         request.cdImage = target.image;
+        request.cdDevice = target.device;
         if (target.track != 0 || autoplay1)
             request.autoPlay = true;
     } else if (StartsWith(text, "-vpl")) {
@@ -140,6 +141,25 @@ bool CCommandLine::IsCdImagePath(std::string_view path)
     return tail == ".CUE" || tail == ".TOC";
 }
 
+namespace {
+
+// "/dev/sr0" for "cdda://sr0/", "cdda://sr0" or "/dev/sr0"; empty for anything else.
+std::string CdDeviceOf(std::string_view path)
+{
+    constexpr std::string_view scheme = "cdda://";
+    if (path.substr(0, 5) == "/dev/" && path.size() > 5)
+        return std::string(path);
+    if (path.size() <= scheme.size() || UpperAscii(path.substr(0, scheme.size())) != "CDDA://")
+        return {};
+    std::string_view name = path.substr(scheme.size());
+    name = name.substr(0, name.find('/'));
+    if (name.empty() || name.find_first_of("%.") != std::string_view::npos)
+        return {};
+    return "/dev/" + std::string(name);
+}
+
+} // namespace
+
 CCommandLine::CdTarget CCommandLine::ParseCd(std::string_view text)
 {
     if (text.size() > 4 && text[3] == ' ') {
@@ -153,6 +173,11 @@ CCommandLine::CdTarget CCommandLine::ParseCd(std::string_view text)
         } else {
             end = std::min(rest.find(' '), rest.size());
             path = std::string(rest.substr(0, end));
+        }
+        if (const std::string device = CdDeviceOf(path); !device.empty()) {
+            CdTarget target;
+            target.device = device;
+            return target;
         }
         if (IsCdImagePath(path)) {
             CdTarget target;

@@ -15,6 +15,7 @@ public:
         char driveLetter = 0; // 0 when the text is at most 4 characters long
         int track = 0;        // 0 unless the text ends in ".CDA" and contains "TRACK"
         std::string image;    // "-cd IMAGE [TRACK]": a CUE or TOC file (then the letter is 0)
+        std::string device;   // "-cd cdda://sr0/" or "-cd /dev/sr0": the drive's device (then the letter is 0)
     };
 
     // True for a path naming a CD image (ends in .cue or .toc, any letter case).
@@ -38,7 +39,8 @@ public:
 
     // A text that starts with "-cd": upper-cased, quotes removed, drive letter at index 4, track number
     // after "TRACK" when the text ends in ".CDA". Or "-cd IMAGE [TRACK]" with a CD image's path (its
-    // letter case kept, in double quotes when it holds blanks) and an optional track number.
+    // letter case kept, in double quotes when it holds blanks) and an optional track number. Or the
+    // drive a desktop's autoplay names: its device path, or a "cdda://" address of the device's name.
     static CdTarget ParseCd(std::string_view text);
 
     static bool StartsWith(std::string_view text, std::string_view prefix);

@@ -29,7 +29,9 @@ void CForwardedCommand::HandleLine(std::string_view text)
     }
     if (CCommandLine::StartsWith(text, "-cd")) {
         const CCommandLine::CdTarget cd = CCommandLine::ParseCd(text);
-        if (!cd.image.empty())
+        if (!cd.device.empty())
+            m_target.OpenCdDevice(cd.device);
+        else if (!cd.image.empty())
             m_target.OpenCdImage(cd.image, cd.track > 0 && cd.track < 100 ? cd.track : 0);
         else if (cd.driveLetter != 0 && cd.track > 0 && cd.track < 100)
             m_target.OpenCdTrack(cd.driveLetter, cd.track);

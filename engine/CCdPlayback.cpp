@@ -181,6 +181,12 @@ bool CCdPlayback::TrackEntry(char letter, int track, CPlaylistEntry &entry) cons
     return true;
 }
 
+int CCdPlayback::DriveIndexOfDevice(const std::string &path) const
+{
+    const int drive = m_discs->Drives().IndexOfSource(path);
+    return drive >= 0 && !m_discs->Drives().Drives()[static_cast<std::size_t>(drive)].image ? drive : -1;
+}
+
 bool CCdPlayback::Open(char driveLetter, int track, int startSeconds, bool floatOutput)
 {
     const char letter = driveLetter ? driveLetter : m_cLastDrive;

@@ -40,6 +40,8 @@ public:
     int DriveCount() const { return m_discs->Count(); }
     char DriveLetter(int drive) const;
     int DriveIndex(char letter) const { return m_discs->Drives().IndexOf(letter); }
+    // The real drive whose device is `path` (any of its names), or -1.
+    int DriveIndexOfDevice(const std::string &path) const;
     const CDiscRecord &Record(int drive) const { return m_discs->Record(drive); }
 
     // Replaces a drive's record (sorting, dragging, the disc sheet, a freedb query).

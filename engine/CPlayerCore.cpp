@@ -188,6 +188,8 @@ bool CPlayerCore::ApplyCdStart(const CStartRequest &request)
         int drive = -1;
         if (!request.cdImage.empty())
             drive = OpenCdImage(request.cdImage);
+        else if (!request.cdDevice.empty())
+            drive = m_cd->DriveIndexOfDevice(request.cdDevice);
         else if (request.driveLetter != 0)
             drive = m_cd->DriveIndex(request.driveLetter);
         m_bCdStartReady = drive >= 0 && m_pCdTabs->ShowCdTrack(drive, request.track, false);

@@ -15,6 +15,9 @@ public:
     // Show the tab of CD drive `driveLetter` and play `track` (1..99) when the drive exists and the
     // track is an audio track of its disc; otherwise nothing.
     virtual void OpenCdTrack(char driveLetter, int track) = 0;
+    // Show the tab of the real CD drive whose device is `device` and play the disc from its first
+    // audio track; nothing when no drive has that device.
+    virtual void OpenCdDevice(const std::string &device) = 0;
     // Open the CD image `path` as a drive (a message when it gives no disc), show its tab and play
     // `track` when it is not 0.
     virtual void OpenCdImage(const std::string &path, int track) = 0;

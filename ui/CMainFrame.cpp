@@ -719,6 +719,16 @@ void CMainFrame::OpenCdTrack(char driveLetter, int track)
         m_view->PlayCdTrack(drive, track);
 }
 
+void CMainFrame::OpenCdDevice(const std::string &device)
+{
+    const int drive = m_core.Cd().DriveIndexOfDevice(device);
+    if (drive < 0)
+        return;
+    const CCdListCtrl *list = m_view->CdList(drive);
+    if (!list || list->RowCount() == 0 || !m_view->PlayCdTrack(drive, list->TrackNumber(0)))
+        m_view->ShowTab(drive + 1);
+}
+
 void CMainFrame::OpenCdImage(const std::string &path, int track)
 {
     const int drive = m_core.OpenCdImage(path);

@@ -157,6 +157,7 @@ public:
     // IForwardTarget
     void ShowHidden() override;
     void OpenCdTrack(char driveLetter, int track) override;
+    void OpenCdDevice(const std::string &device) override;
     void OpenCdImage(const std::string &path, int track) override;
     void AppendFile(const std::string &path) override;
     void OpenFile(const std::string &path, bool isPlaylist) override;

@@ -5,6 +5,7 @@
 #include "tests/support/CdImage.h"
 #include "tests/support/TempDir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -220,6 +221,13 @@ TEST_F(CCdDiscsTest, DriveLettersFromDAtMostFour)
     EXPECT_FALSE(drives.Drives()[0].image);
     EXPECT_EQ(drives.IndexOfSource(m_image.tocPath), 2) << "the same image is listed once";
     EXPECT_EQ(drives.OpenDevice('H'), nullptr);
+
+    // A drive listed under one of its names is found under another (/dev/cdrom and /dev/sr0).
+    const std::string device = m_dir.file("sr9"), link = m_dir.file("cdrom");
+    ASSERT_TRUE(WriteTextFile(device, ""));
+    std::filesystem::create_symlink(device, link);
+    EXPECT_EQ(CCdDriveList({link}, {}).IndexOfSource(device), 0);
+    EXPECT_EQ(CCdDriveList({device}, {}).IndexOfSource(link), 0);
 }
 
 std::string RunTool(const std::string &command)

@@ -19,6 +19,7 @@ TEST(CCommandLineTest, FirstInstanceForms)
         int track;
         bool autoPlay;
         const char *image = "";
+        const char *device = "";
     } cases[] = {
         {"", false, true, Kind::Resume, "", "", "", 0, 0, false},
         {"", true, false, Kind::Resume, "", "", "", 0, 0, true},
@@ -41,6 +42,11 @@ TEST(CCommandLineTest, FirstInstanceForms)
         {"-cd \"/my rips/a.TOC\"", false, false, Kind::Cd, "", "", "", 0, 0, false, "/my rips/a.TOC"},
         {"-cd \"/my rips/a.toc\" 11", false, false, Kind::Cd, "", "", "", 0, 11, true, "/my rips/a.toc"},
         {"-cd /r/x.cue", false, true, Kind::Cd, "", "", "", 0, 0, true, "/r/x.cue"},
+        // A desktop's autoplay names the drive by its device; the letter is found from it later.
+        {"-cd cdda://sr0/", false, false, Kind::Cd, "", "", "", 0, 0, false, "", "/dev/sr0"},
+        {"-cd CDDA://sr1", false, true, Kind::Cd, "", "", "", 0, 0, true, "", "/dev/sr1"},
+        {"-cd /dev/cdrom", false, false, Kind::Cd, "", "", "", 0, 0, false, "", "/dev/cdrom"},
+        {"-cd cdda://../etc/", false, false, Kind::Cd, "", "", "", 'C', 0, false, "", ""},
     };
     for (const auto &c : cases) {
         const CStartRequest r = CCommandLine::Parse(c.text, c.autoplay0, c.autoplay1);
@@ -53,6 +59,7 @@ TEST(CCommandLineTest, FirstInstanceForms)
         EXPECT_EQ(r.track, c.track);
         EXPECT_EQ(r.autoPlay, c.autoPlay);
         EXPECT_EQ(r.cdImage, c.image);
+        EXPECT_EQ(r.cdDevice, c.device);
     }
 }
 

@@ -14,6 +14,7 @@ public:
     {
         calls.push_back(std::string("cd ") + drive + " " + std::to_string(track));
     }
+    void OpenCdDevice(const std::string &device) override { calls.push_back("device " + device); }
     void OpenCdImage(const std::string &path, int track) override
     {
         calls.push_back("image " + path + " " + std::to_string(track));
@@ -90,6 +91,9 @@ TEST(CForwardedCommandTest, OneSecondRule)
         {"-cd with a CD image opens it, with its track when one is given",
          {{5000, "-cd \"/r/My Disc.cue\" 2"}, {9000, "-cd /r/b.toc"}, {9500, "-cd /r/b.toc 100"}},
          {"image /r/My Disc.cue 2", "image /r/b.toc 0", "image /r/b.toc 0"}},
+        {"-cd with a device, as a desktop's autoplay sends it, opens that drive",
+         {{5000, "-cd cdda://sr0/"}, {9000, "-cd \"/dev/sr1\""}},
+         {"device /dev/sr0", "device /dev/sr1"}},
     };
     for (const auto &c : cases)
         EXPECT_EQ(RunLines(c.steps), c.expected) << c.name;
