@@ -9,7 +9,9 @@ CMainTimer::CMainTimer(QObject &receiver) : m_receiver(receiver)
 {
     m_pause.setSingleShot(true);
     m_pause.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&m_pause, &QTimer::timeout, this, [this] { PostTick(); });
+    // When the pause ends the tick is delivered at once: posting it would wake the event loop for one
+    // more pass, 50 times a second.
+    QObject::connect(&m_pause, &QTimer::timeout, this, [this] { PostTick(Delivery::Now); });
 }
 
 CMainTimer::~CMainTimer()
@@ -23,7 +25,7 @@ bool CMainTimer::StartMainTimer()
         return false;
     m_bRunning = true;
     m_sinceTick.invalidate();
-    PostTick();
+    PostTick(Delivery::Queued);
     return true;
 }
 
@@ -45,11 +47,11 @@ void CMainTimer::Hurry()
     m_pace = ETickPace::Fast;
     if (m_bRunning && m_pause.isActive() && m_pause.interval() > kTickPauseMs) {
         m_pause.stop();
-        PostTick();
+        PostTick(Delivery::Queued);
     }
 }
 
-void CMainTimer::PostTick()
+void CMainTimer::PostTick(Delivery delivery)
 {
     if (!m_bRunning)
         return;
@@ -61,5 +63,11 @@ void CMainTimer::PostTick()
     m_nTicksElapsed =
         afterSlowPause ? std::clamp(static_cast<int>((ms + kTickPauseMs / 2) / kTickPauseMs), 1, kIdlePauseMs / kTickPauseMs)
                        : 1;
-    QCoreApplication::postEvent(&m_receiver, new QEvent(static_cast<QEvent::Type>(kTickEventType)));
+    const auto type = static_cast<QEvent::Type>(kTickEventType);
+    if (delivery == Delivery::Now) {
+        QEvent tick(type);
+        QCoreApplication::sendEvent(&m_receiver, &tick);
+    } else {
+        QCoreApplication::postEvent(&m_receiver, new QEvent(type));
+    }
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The main timer of the player: posts the tick event (type 10603) to a receiver (the main frame)
+// The main timer of the player: sends the tick event (type 10603) to a receiver (the main frame)
 // and, once the receiver has run the tick and called TickDone, waits 20 ms before the next one.
 // Ticks therefore never queue up: a busy user-interface thread slows the timer down.
 //
@@ -46,7 +46,9 @@ public:
     void Hurry() override;
 
 private:
-    void PostTick();
+    // Queued where the caller may be inside a tick itself (the start, Hurry); at once when a pause ends.
+    enum class Delivery { Queued, Now };
+    void PostTick(Delivery delivery);
 
     QObject &m_receiver;
     QTimer m_pause;

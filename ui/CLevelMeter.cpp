@@ -2,6 +2,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 
 #include <algorithm>
 
@@ -36,14 +37,18 @@ void CLevelMeter::SetLevel(std::uint32_t level)
         return;
     }
     // Only the segments that changed are drawn again: the meter moves on every tick while music plays.
+    // They are painted at once, not on a queued update that would wake the event loop once more.
     m_bars.Render(m_image.bits(), static_cast<int>(m_image.bytesPerLine()));
     ++m_nRenders;
     const auto [leftFrom, leftTo] = m_bars.ChangedColumns(left, m_bars.LeftShown());
     const auto [rightFrom, rightTo] = m_bars.ChangedColumns(right, m_bars.RightShown());
+    QRegion changed;
     if (leftTo > leftFrom)
-        update(leftFrom, 4, leftTo - leftFrom, 14);
+        changed += QRect(leftFrom, 4, leftTo - leftFrom, 14);
     if (rightTo > rightFrom)
-        update(rightFrom, 22, rightTo - rightFrom, 14);
+        changed += QRect(rightFrom, 22, rightTo - rightFrom, 14);
+    if (!changed.isEmpty())
+        repaint(changed);
 }
 
 void CLevelMeter::EndHoverIfLeft()
