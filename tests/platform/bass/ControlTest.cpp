@@ -5,6 +5,7 @@
 #include "tests/support/ModuleWriter.h"
 #include "tests/support/TempDir.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -260,36 +261,64 @@ TEST(Music, FloatMixingChosenAtLoadSurvivesThePlayFlags)
 
 // A module is rendered only a short way ahead, however long the buffer, so a change of its
 // amplification is heard at once rather than after the buffered audio.
-TEST(Music, AmplificationIsHeardWithinAQuarterSecond)
+// A module is rendered only a short way ahead, so a change of its mixing is heard 0.3 s later even with
+// a 2 s buffer: amplification (the peak) and pan separation (a note on the hard-left channel of a MOD
+// reaching the right side once the separation is 0).
+TEST(Music, MixingChangesAreHeardWithinAQuarterSecond)
 {
-    TempDir dir;
-    ModuleSong song;
-    ModulePattern pattern(64, 4);
-    pattern.at(0, 0) = ModuleCell{40, 1, 0, 0};
-    song.patterns.push_back(pattern);
-    song.orders.push_back(0);
-    song.samples.push_back(ModuleSample::Sine(64, 64));
-    const std::string path = dir.file("song.xm");
-    ASSERT_TRUE(ModuleWriter::Save(path, ModuleWriter::Xm(song)));
-
-    ManualOutput output(44100);
-    ASSERT_TRUE(output.ok());
-    BASS_SetBufferLength(2.0f);
-    const HMUSIC music = BASS_MusicLoad(FALSE, path.c_str(), 0, 0, 0x120);
-    ASSERT_NE(music, 0u) << BASS_ErrorGetCode();
-    ASSERT_TRUE(BASS_MusicSetAmplify(music, 50));
-    ASSERT_TRUE(BASS_MusicPlayEx(music, 0, 0x120, TRUE));
-    const auto peak = [&](std::uint32_t frames) {
-        float p = 0;
-        for (float v : output.render(frames))
-            p = std::max(p, std::fabs(v));
-        return p;
+    struct Peaks {
+        float left = 0, right = 0;
     };
-    output.render(22050);
-    const float loud = peak(4410);
-    ASSERT_GT(loud, 0.01f);
-    ASSERT_TRUE(BASS_MusicSetAmplify(music, 10));
-    output.render(44100 * 3 / 10);
-    EXPECT_LT(peak(4410), loud * 0.5f) << "heard 0.3 s after the change";
-    BASS_MusicFree(music);
+    struct Case {
+        const char *name;
+        bool mod;
+        std::function<bool(HMUSIC)> before, change;
+        std::function<bool(Peaks, Peaks)> heard; // before, after
+    };
+    const Case cases[] = {
+        {"amplification", false, [](HMUSIC m) { return BASS_MusicSetAmplify(m, 50) != FALSE; },
+         [](HMUSIC m) { return BASS_MusicSetAmplify(m, 10) != FALSE; },
+         [](Peaks a, Peaks b) { return b.left < a.left * 0.5f; }},
+        {"pan separation", true, [](HMUSIC m) { return BASS_MusicSetPanSep(m, 50) != FALSE; },
+         [](HMUSIC m) { return BASS_MusicSetPanSep(m, 0) != FALSE; },
+         [](Peaks a, Peaks b) { return a.right < a.left * 0.5f && b.right > b.left * 0.9f; }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        ModuleSong song;
+        ModulePattern pattern(64, 4);
+        pattern.at(0, 0) = ModuleCell{40, 1, 0, 0};
+        song.patterns.push_back(pattern);
+        song.orders.push_back(0);
+        song.samples.push_back(ModuleSample::Sine(64, 64));
+        const std::string path = dir.file(c.mod ? "song.mod" : "song.xm");
+        ASSERT_TRUE(ModuleWriter::Save(path, c.mod ? ModuleWriter::Mod(song) : ModuleWriter::Xm(song)));
+
+        ManualOutput output(44100);
+        ASSERT_TRUE(output.ok());
+        BASS_SetBufferLength(2.0f);
+        const HMUSIC music = BASS_MusicLoad(FALSE, path.c_str(), 0, 0, 0x120);
+        ASSERT_NE(music, 0u) << BASS_ErrorGetCode();
+        ASSERT_TRUE(c.before(music));
+        ASSERT_TRUE(BASS_MusicPlayEx(music, 0, 0x120, TRUE));
+        const auto peaks = [&](std::uint32_t frames) {
+            Peaks p;
+            const std::vector<float> block = output.render(frames);
+            for (std::size_t i = 0; i + 1 < block.size(); i += 2) {
+                p.left = std::max(p.left, std::fabs(block[i]));
+                p.right = std::max(p.right, std::fabs(block[i + 1]));
+            }
+            return p;
+        };
+        output.render(22050);
+        const Peaks before = peaks(4410);
+        ASSERT_GT(before.left, 0.01f);
+        ASSERT_TRUE(c.change(music));
+        output.render(44100 * 3 / 10);
+        const Peaks after = peaks(4410);
+        EXPECT_TRUE(c.heard(before, after)) << "heard 0.3 s after the change: left " << before.left << " -> "
+                                            << after.left << ", right " << before.right << " -> " << after.right;
+        BASS_MusicFree(music);
+    }
 }
