@@ -20,6 +20,7 @@
 #include "platform/bass/FrameRing.h"
 #include "platform/bass/MixSequence.h"
 #include "platform/bass/Resampler.h"
+#include "platform/bass/WakeSignal.h"
 
 #include <array>
 #include <atomic>
@@ -68,6 +69,10 @@ public:
     void play();
     void stop();
     bool playing() const { return m_playing.load(std::memory_order_acquire); }
+    // The signal of the thread that fills this channel alone (a user stream), or null when the update
+    // thread fills it with the others. Set once, before the channel can play.
+    void setOwnFiller(WakeSignal *signal) { m_ownFiller.store(signal, std::memory_order_release); }
+    WakeSignal *ownFiller() const { return m_ownFiller.load(std::memory_order_acquire); }
     bool ended(std::uint64_t heardOutputFrame) const;
     bool sourceEnded() const { return m_sourceEnded.load(std::memory_order_acquire); }
     void setVolume(int volume) { m_volume.store(volume / 100.0f, std::memory_order_release); }
@@ -153,6 +158,7 @@ private:
     std::atomic<bool> m_suspended{false};
     std::atomic<std::uint64_t> m_pendingSeek{kNever};
     std::atomic<bool> m_seeking{false}; // a pending seek is being carried out
+    std::atomic<WakeSignal *> m_ownFiller{nullptr};
     std::atomic<std::uint64_t> m_knownLength{0};
     std::atomic<bool> m_sourceEnded{false};
     std::atomic<bool> m_sourceWaiting{false}; // update thread: the last read found nothing yet

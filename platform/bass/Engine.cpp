@@ -253,6 +253,12 @@ bool Engine::freeChannel(DWORD handle, bool music)
         m_channels.remove(handle, &channel);
     }
     m_mixSequence.waitForPass();
+    if (auto &filler = m_fillers[m_channels.slotOf(handle)]; filler && channel->ownFiller() == &filler->wake) {
+        filler->stop.store(true, std::memory_order_release);
+        filler->wake.post();
+        filler->thread.join();
+        filler.reset();
+    }
     channel->markFreed();
     std::vector<HFX> effects;
     m_effects.forEach([&](std::uint32_t fx, Effect &e) {
@@ -372,9 +378,16 @@ HSTREAM Engine::streamCreate(DWORD freq, DWORD flags, STREAMPROC *proc, void *us
     auto channel = std::make_shared<Channel>(ChannelKind::UserStream, std::move(source), nullptr, m_outputRate,
                                              bufferFrames(), floatSamples, m_mixSequence);
     // The handle is set before the channel can play, so the procedure always sees its own handle.
+    auto filler = std::make_unique<Filler>();
+    channel->setOwnFiller(&filler->wake);
+    std::shared_ptr<Channel> filled = channel;
     const HSTREAM handle = addChannel(std::move(channel));
-    if (handle)
-        raw->setHandle(handle);
+    if (!handle)
+        return 0;
+    raw->setHandle(handle);
+    Filler &started = *filler;
+    filler->thread = std::thread([this, filled, &started] { fillerLoop(filled, started); });
+    m_fillers[m_channels.slotOf(handle)] = std::move(filler);
     return handle;
 }
 
@@ -649,6 +662,9 @@ bool Engine::fxGetParameters(HFX fx, void *params)
 void Engine::wakeUpdate()
 {
     m_wakeSignal.post();
+    for (const auto &filler : m_fillers)
+        if (filler)
+            filler->wake.post();
 }
 
 bool Engine::anyChannelPlaying() const
@@ -752,7 +768,8 @@ void Engine::updateLoop()
         }
         const std::size_t target = bufferFrames();
         for (std::size_t i = 0; i < count; ++i) {
-            m_snapshot[i]->fill(target);
+            if (!m_snapshot[i]->ownFiller())
+                m_snapshot[i]->fill(target);
             m_snapshot[i].reset();
         }
         {
@@ -763,28 +780,57 @@ void Engine::updateLoop()
     }
 }
 
+void Engine::fillerLoop(const std::shared_ptr<Channel> &channel, Filler &filler)
+{
+    pthread_setname_np(pthread_self(), "mv-fill");
+    for (;;) {
+        // As for the update thread: every need to fill is signalled, the period bounds a lost one.
+        filler.wake.wait(std::chrono::milliseconds(channel->playing() ? 1000 : 10000));
+        if (filler.stop.load(std::memory_order_acquire))
+            return;
+        channel->fill(bufferFrames());
+        {
+            std::lock_guard lock(m_fillMutex);
+            ++m_ownFills;
+        }
+        m_fillCv.notify_all();
+    }
+}
+
 void Engine::waitUntilFilled(std::size_t frames)
 {
-    auto allReady = [&] {
-        for (auto &slot : m_mixSlots) {
-            const Channel *c = slot.load(std::memory_order_seq_cst);
-            if (c && !c->readyFor(frames))
-                return false;
-        }
-        return true;
-    };
     // A procedure that never returns must not hang the caller for ever.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!allReady()) {
-        // Wait for a whole pass that started after the check above.
-        std::uint64_t started;
+    for (;;) {
+        // Only the threads of the channels not ready are woken and waited for, so a channel whose
+        // filler is slow is not met with a stream of empty update passes.
+        bool needUpdate = false, needOwn = false;
+        std::uint64_t started, ownSeen;
         {
             std::lock_guard lock(m_fillMutex);
             started = m_passesStarted;
+            ownSeen = m_ownFills;
         }
-        wakeUpdate();
+        for (auto &slot : m_mixSlots) {
+            const Channel *c = slot.load(std::memory_order_seq_cst);
+            if (!c || c->readyFor(frames))
+                continue;
+            if (WakeSignal *own = c->ownFiller()) {
+                needOwn = true;
+                own->post();
+            } else {
+                needUpdate = true;
+            }
+        }
+        if (!needUpdate && !needOwn)
+            return;
+        if (needUpdate)
+            m_wakeSignal.post();
+        // Wait for a whole pass that started after the check above, or a fill of a filler thread.
         std::unique_lock lock(m_fillMutex);
-        if (!m_fillCv.wait_until(lock, deadline, [&] { return m_fillPasses > started; }))
+        if (!m_fillCv.wait_until(lock, deadline, [&] {
+                return (needUpdate && m_fillPasses > started) || (needOwn && m_ownFills > ownSeen);
+            }))
             return;
     }
 }
@@ -797,7 +843,12 @@ void Engine::mixBlock(float *out, std::size_t frames)
     bool sounding = false;
     for (auto &slot : m_mixSlots)
         if (Channel *c = slot.load(std::memory_order_seq_cst)) {
-            refill |= c->mix(out, frames, start);
+            if (c->mix(out, frames, start)) {
+                if (WakeSignal *own = c->ownFiller())
+                    own->post();
+                else
+                    refill = true;
+            }
             sounding |= c->playing();
         }
     ScaleAndClip(out, frames * 2, m_masterVolume.load(std::memory_order_relaxed));

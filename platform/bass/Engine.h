@@ -6,8 +6,12 @@
 //  - caller's thread: every public method except mix(), always under the library's call lock (held
 //    by the C interface), so callers are serialised. A method that fails records a BASS_ERROR_* code
 //    that error() returns until the next call.
+//  - filler threads (one per user stream, for its lifetime): a stream procedure may block (a slow
+//    disk or drive), so each user stream is filled by a thread of its own, woken like the update
+//    thread, and a procedure that blocks holds up only its own channel. Freeing the stream still waits
+//    for a procedure under way: its caller may free what the procedure uses once the free returns.
 //  - update thread (one, started in init()): sleeps on m_wakeSignal and, when woken, fills every
-//    playing channel's ring up to the buffer length in one go; takes m_tableMutex only to copy the
+//    other playing channel's ring up to the buffer length in one go; takes m_tableMutex only to copy the
 //    channel list, then each channel's decode lock. It is woken by the caller (play, position, buffer
 //    length, a render that would have to wait) and by the mixer when a channel's ring has fallen to
 //    half the buffer length, so during playback it wakes a few times a second and decodes large
@@ -143,6 +147,12 @@ private:
     // is opened again when its back-off has passed.
     void recoverLostDevice();
     void updateLoop();
+    struct Filler {
+        WakeSignal wake;
+        std::atomic<bool> stop{false};
+        std::thread thread;
+    };
+    void fillerLoop(const std::shared_ptr<Channel> &channel, Filler &filler);
     void clockLoop();
     static void deviceCallback(void *engine, unsigned char *stream, int length);
 
@@ -176,6 +186,9 @@ private:
     std::condition_variable m_fillCv;
     std::uint64_t m_passesStarted = 0;
     std::uint64_t m_fillPasses = 0; // completed
+    std::uint64_t m_ownFills = 0;   // fills completed by the filler threads
+    // By slot; created and ended on the caller's thread (under the library's call lock).
+    std::array<std::unique_ptr<Filler>, kMaxChannels> m_fillers;
 
     std::mutex m_outputMutex; // a leaf; guards m_outputIdle and the device's pause state
     std::condition_variable m_outputCv;

@@ -1,11 +1,16 @@
 // User streams through the manual output: format handling, resampling, the end after a short
-// delivery and the thread the procedure runs on.
+// delivery and the thread the procedure runs on; and, through the real-time output, a procedure that
+// blocks.
 
 #include "tests/platform/bass/BassTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
 
 namespace {
 
@@ -158,6 +163,55 @@ TEST(UserStream, ProcedureRunsOnlyOnTheLibrarysThread)
     ASSERT_FALSE(tone.threads.empty());
     for (const std::thread::id id : tone.threads)
         EXPECT_NE(id, std::this_thread::get_id());
+}
+
+// A procedure that blocks (a slow disk or drive) holds up only its own stream: another one plays on,
+// and is freed at once.
+TEST(UserStream, AProcedureThatBlocksHoldsUpOnlyItsOwnStream)
+{
+    struct Blocking {
+        std::mutex mutex;
+        std::condition_variable cv;
+        bool released = false;
+        std::atomic<int> calls{0};
+        static DWORD Proc(HSTREAM, void *buffer, DWORD length, void *user)
+        {
+            auto &b = *static_cast<Blocking *>(user);
+            if (b.calls.fetch_add(1) > 0) {
+                std::unique_lock lock(b.mutex);
+                b.cv.wait(lock, [&] { return b.released; });
+            }
+            std::memset(buffer, 0, length);
+            return length;
+        }
+    } blocking;
+    using Clock = std::chrono::steady_clock;
+    ASSERT_TRUE(BASS_Init(-1, 44100, BASS_DEVICE_DEFAULT_FLAGS, nullptr)) << BASS_ErrorGetCode();
+    BASS_SetBufferLength(0.2f);
+    const HSTREAM stuck = BASS_StreamCreate(44100, BASS_SAMPLE_FLOAT, &Blocking::Proc, &blocking);
+    ToneProc tone;
+    const HSTREAM other = tone.create();
+    ASSERT_TRUE(stuck != 0 && other != 0);
+    ASSERT_TRUE(BASS_StreamPlay(stuck, FALSE, 0));
+    ASSERT_TRUE(BASS_StreamPlay(other, FALSE, 0));
+    for (const auto until = Clock::now() + std::chrono::seconds(5); blocking.calls < 2 && Clock::now() < until;)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_GE(blocking.calls, 2) << "the procedure blocks";
+
+    const QWORD from = BASS_ChannelGetPosition(other);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const QWORD to = BASS_ChannelGetPosition(other);
+    EXPECT_GT(to - from, QWORD{44100 * 8 * 6 / 10}) << "a second later the other stream has played on";
+    const auto freeing = Clock::now();
+    BASS_StreamFree(other);
+    EXPECT_LT(Clock::now() - freeing, std::chrono::milliseconds(500)) << "and is freed at once";
+    {
+        std::lock_guard lock(blocking.mutex);
+        blocking.released = true;
+    }
+    blocking.cv.notify_all();
+    BASS_StreamFree(stuck);
+    BASS_Free();
 }
 
 // Without a procedure a float stream is still created (the float-support test) and simply ends.
