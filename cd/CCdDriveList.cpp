@@ -75,7 +75,7 @@ int CCdDriveList::IndexOfSource(const std::string &path) const
 {
     const std::string canonical = Canonical(path);
     for (int i = 0; i < Count(); ++i)
-        if (m_drives[i].source == path || m_drives[i].source == canonical || Canonical(m_drives[i].source) == canonical)
+        if (m_drives[i].source == path || Canonical(m_drives[i].source) == canonical)
             return i;
     return -1;
 }

@@ -218,20 +218,28 @@ TEST(Music, PositionFollowsTheOrderHeardAndRepositionIsImmediate)
     BASS_MusicFree(music);
 }
 
-} // namespace
-
-// Float mixing is chosen when the module is loaded; the flags of a later play keep it as it was.
-TEST(Music, FloatMixingChosenAtLoadSurvivesThePlayFlags)
+// A module whose first channel plays one long sine note from the first row, saved as an XM or (on
+// the hard-left first channel of an Amiga layout) a MOD; the path, or empty when it could not be saved.
+std::string SaveOneNoteModule(const TempDir &dir, bool mod)
 {
-    TempDir dir;
     ModuleSong song;
     ModulePattern pattern(64, 4);
     pattern.at(0, 0) = ModuleCell{40, 1, 0, 0};
     song.patterns.push_back(pattern);
     song.orders.push_back(0);
     song.samples.push_back(ModuleSample::Sine(64, 64));
-    const std::string path = dir.file("song.xm");
-    ASSERT_TRUE(ModuleWriter::Save(path, ModuleWriter::Xm(song)));
+    const std::string path = dir.file(mod ? "song.mod" : "song.xm");
+    return ModuleWriter::Save(path, mod ? ModuleWriter::Mod(song) : ModuleWriter::Xm(song)) ? path : std::string();
+}
+
+} // namespace
+
+// Float mixing is chosen when the module is loaded; the flags of a later play keep it as it was.
+TEST(Music, FloatMixingChosenAtLoadSurvivesThePlayFlags)
+{
+    TempDir dir;
+    const std::string path = SaveOneNoteModule(dir, false);
+    ASSERT_FALSE(path.empty());
     struct Case {
         DWORD loadFlags;
         int playFlags;
@@ -286,14 +294,8 @@ TEST(Music, MixingChangesAreHeardWithinAQuarterSecond)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        ModuleSong song;
-        ModulePattern pattern(64, 4);
-        pattern.at(0, 0) = ModuleCell{40, 1, 0, 0};
-        song.patterns.push_back(pattern);
-        song.orders.push_back(0);
-        song.samples.push_back(ModuleSample::Sine(64, 64));
-        const std::string path = dir.file(c.mod ? "song.mod" : "song.xm");
-        ASSERT_TRUE(ModuleWriter::Save(path, c.mod ? ModuleWriter::Mod(song) : ModuleWriter::Xm(song)));
+        const std::string path = SaveOneNoteModule(dir, c.mod);
+        ASSERT_FALSE(path.empty());
 
         ManualOutput output(44100);
         ASSERT_TRUE(output.ok());
